@@ -1,0 +1,95 @@
+#include "survey/records.h"
+
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+// The most records any buffer may hold: their byte size must still fit a
+// signed 32-bit count, so no size computation anywhere can overflow.
+const int32_t RECORD_LIMIT = INT32_MAX / RECORD_BYTES;
+
+// The data set in use.  Empty until the first successful load or import.
+RespondentRecord *store_records;
+int32_t store_count;
+
+// Zeroed room for `capacity` records, or null.  The limit check keeps the
+// multiplication within size_t on 32-bit hosts too.
+RespondentRecord *allocate_records(int32_t capacity)
+{
+    if (capacity < 1 || capacity > RECORD_LIMIT ||
+        (size_t)capacity > SIZE_MAX / sizeof(RespondentRecord))
+        return nullptr;
+    return (RespondentRecord *)calloc((size_t)capacity, sizeof(RespondentRecord));
+}
+
+}  // namespace
+
+int buffer_init(RecordBuffer *buffer, int32_t capacity)
+{
+    if (capacity == 0)
+        capacity = 1;  // an empty buffer still owns storage, so appends can double it
+    RespondentRecord *records = allocate_records(capacity);
+    buffer->records = records;
+    buffer->count = 0;
+    buffer->capacity = records ? capacity : 0;
+    return records != nullptr;
+}
+
+RespondentRecord *buffer_append(RecordBuffer *buffer)
+{
+    if (buffer->count == buffer->capacity) {
+        if (buffer->capacity >= RECORD_LIMIT)
+            return nullptr;
+        int32_t capacity = buffer->capacity < 1 ? 1 : buffer->capacity;
+        capacity = capacity > RECORD_LIMIT / 2 ? RECORD_LIMIT : capacity * 2;
+        RespondentRecord *records = allocate_records(capacity);
+        if (!records)
+            return nullptr;
+        if (buffer->count > 0)
+            memcpy(records, buffer->records, (size_t)buffer->count * sizeof(RespondentRecord));
+        free(buffer->records);
+        buffer->records = records;
+        buffer->capacity = capacity;
+    }
+    RespondentRecord *record = &buffer->records[buffer->count];
+    memset(record, 0, sizeof *record);
+    buffer->count++;
+    return record;
+}
+
+void buffer_free(RecordBuffer *buffer)
+{
+    free(buffer->records);
+    buffer->records = nullptr;
+    buffer->count = 0;
+    buffer->capacity = 0;
+}
+
+int32_t record_count(void)
+{
+    return store_count;
+}
+
+const RespondentRecord *record_data(void)
+{
+    return store_records;
+}
+
+void store_replace(RecordBuffer *buffer)
+{
+    free(store_records);
+    store_records = buffer->records;
+    store_count = buffer->count;
+    buffer->records = nullptr;
+    buffer->count = 0;
+    buffer->capacity = 0;
+}
+
+void store_release(void)
+{
+    free(store_records);
+    store_records = nullptr;
+    store_count = 0;
+}

@@ -1,0 +1,129 @@
+#include "survey/data_stream.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class DataStreamTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        data_stream_inject_fault(FAULT_NONE, 0);
+        data_stream_close();
+        data_stream_discard();
+    }
+};
+
+// Every line read_line gives for `text` with a buffer of `size` bytes.
+std::vector<std::string> read_lines(const std::string &text, int size)
+{
+    std::vector<std::string> lines;
+    std::string path = temp_path("lines.txt");
+    if (!write_file_text(path, text) || !data_stream_open_read(path.c_str()))
+        return { "<cannot open>" };
+    std::vector<char> buffer(size);
+    while (data_stream_read_line(buffer.data(), size))
+        lines.push_back(buffer.data());
+    data_stream_close();
+    return lines;
+}
+
+TEST_F(DataStreamTest, ReadLineSplitsLikeFgets)
+{
+    struct Case { const char *name; std::string text; int size; std::vector<std::string> lines; };
+    const Case cases[] = {
+        { "empty file", "", 64, {} },
+        { "no final newline", "ab\ncd", 64, { "ab\n", "cd" } },
+        { "carriage returns kept", "a,b\r\nc\r\n", 64, { "a,b\r\n", "c\r\n" } },
+        { "blank lines", "\n\nx\n", 64, { "\n", "\n", "x\n" } },
+        { "long line cut into pieces", "abcdefg\nh\n", 4, { "abc", "def", "g\n", "h\n" } },
+        { "exact fit", "abc\n", 5, { "abc\n" } },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.lines, read_lines(c.text, c.size));
+        EXPECT_EQ(DATA_OK, data_stream_failure()) << "the end of a file is no failure";
+    }
+}
+
+TEST_F(DataStreamTest, OpenMissingFileFails)
+{
+    EXPECT_EQ(0, data_stream_open_read(temp_path("absent.txt").c_str()));
+    EXPECT_EQ(DATA_CANT_OPEN, data_stream_failure());
+    char line[8];
+    EXPECT_EQ(0, data_stream_read_line(line, sizeof line));
+    EXPECT_EQ(DATA_CANT_READ, data_stream_failure());
+}
+
+TEST_F(DataStreamTest, SizeAndExactReads)
+{
+    std::string path = temp_path("bytes.bin");
+    ASSERT_TRUE(write_file_text(path, "0123456789"));
+    ASSERT_EQ(1, data_stream_open_read(path.c_str()));
+    int64_t size = -1;
+    ASSERT_EQ(1, data_stream_size(&size));
+    EXPECT_EQ(10, size);
+    char buffer[16] = {};
+    ASSERT_EQ(1, data_stream_read(buffer, 4));  // size left the stream at the start
+    EXPECT_EQ(std::string("0123"), buffer);
+    EXPECT_EQ(0, data_stream_read(buffer, 7));  // only six remain
+    EXPECT_EQ(DATA_CANT_READ, data_stream_failure());
+    data_stream_close();
+}
+
+TEST_F(DataStreamTest, CommitReplacesAnExistingFile)
+{
+    std::string path = temp_path("replace.txt");
+    ASSERT_TRUE(write_file_text(path, "the old, longer contents"));
+    ASSERT_EQ(1, data_stream_create(path.c_str()));
+    ASSERT_EQ(1, data_stream_write("new", 3));
+    EXPECT_EQ(std::string("the old, longer contents").size(), read_file_bytes(path).size())
+        << "the target is untouched until commit";
+    ASSERT_EQ(1, data_stream_commit());
+    std::vector<unsigned char> bytes = read_file_bytes(path);
+    EXPECT_EQ("new", std::string(bytes.begin(), bytes.end()));
+    EXPECT_TRUE(files_ending_with(test_temp_dir(), ".~tmp").empty());
+}
+
+TEST_F(DataStreamTest, DiscardKeepsTheTarget)
+{
+    std::string path = temp_path("discard.txt");
+    ASSERT_TRUE(write_file_text(path, "keep me"));
+    ASSERT_EQ(1, data_stream_create(path.c_str()));
+    ASSERT_EQ(1, data_stream_write("lost", 4));
+    data_stream_discard();
+    std::vector<unsigned char> bytes = read_file_bytes(path);
+    EXPECT_EQ("keep me", std::string(bytes.begin(), bytes.end()));
+    EXPECT_TRUE(files_ending_with(test_temp_dir(), ".~tmp").empty());
+}
+
+TEST_F(DataStreamTest, WritingWithoutAFileFails)
+{
+    EXPECT_EQ(0, data_stream_write("x", 1));
+    EXPECT_EQ(DATA_CANT_WRITE, data_stream_failure());
+    EXPECT_EQ(0, data_stream_commit());
+    EXPECT_EQ(DATA_CANT_WRITE, data_stream_failure());
+    EXPECT_EQ(0, data_stream_create(""));
+    EXPECT_EQ(DATA_CANT_CREATE, data_stream_failure());
+}
+
+TEST_F(DataStreamTest, EveryFailureHasItsOwnPhrase)
+{
+    const int failures[] = { DATA_CANT_OPEN, DATA_CANT_READ, DATA_NO_MEMORY, DATA_BAD_FORMAT,
+                             DATA_CANT_CREATE, DATA_CANT_WRITE, DATA_CANT_REPLACE };
+    std::vector<std::string> phrases;
+    for (int failure : failures) {
+        std::string phrase = data_failure_phrase(failure);
+        EXPECT_FALSE(phrase.empty());
+        for (const std::string &earlier : phrases)
+            EXPECT_NE(earlier, phrase);
+        phrases.push_back(phrase);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,248 @@
+#include "survey/tally.h"
+
+#include <gtest/gtest.h>
+
+#include <stdint.h>
+
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace {
+
+typedef std::vector<std::pair<int, int32_t>> FieldValues;
+
+RespondentRecord make_record(int32_t zip, const FieldValues &values)
+{
+    RespondentRecord record = {};
+    record.field[Q32] = zip;
+    for (const auto &value : values)
+        record.field[value.first] = value.second;
+    return record;
+}
+
+void fill_store(const std::vector<RespondentRecord> &records)
+{
+    RecordBuffer buffer;
+    ASSERT_EQ(1, buffer_init(&buffer, (int32_t)records.size()));
+    for (const RespondentRecord &record : records)
+        *buffer_append(&buffer) = record;
+    store_replace(&buffer);
+}
+
+void reset_query()
+{
+    set_question_answer(0, 0);  // every question field 0
+    const int32_t all[DEMOGRAPHIC_FIELDS] = {};
+    set_demographic_filters(all);
+}
+
+void count()
+{
+    clear_tally();
+    tally_records();
+}
+
+// Every count slot, as zip index -> count, leaving out the zeros.
+std::map<int, int32_t> nonzero_counts()
+{
+    std::map<int, int32_t> counts;
+    for (int i = 0; i < ZIP_SLOTS; i++)
+        if (tally_result()->counts[i] != 0)
+            counts[i] = tally_result()->counts[i];
+    return counts;
+}
+
+int32_t sum_of_counts()
+{
+    int32_t sum = 0;
+    for (int i = 0; i < ZIP_SLOTS; i++)
+        sum += tally_result()->counts[i];
+    return sum;
+}
+
+class TallyTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        store_release();
+        reset_query();
+        clear_tally();
+    }
+    void TearDown() override
+    {
+        store_release();
+        reset_query();
+        clear_tally();
+    }
+};
+
+// A small data set whose zips all lie in range, including both ends.
+std::vector<RespondentRecord> survey()
+{
+    return {
+        make_record(77001, { { Q10, 1 }, { Q1, 1 }, { Q4, 1 } }),
+        make_record(77001, { { Q10, 2 }, { Q1, 99 }, { Q4, 2 } }),
+        make_record(77598, { { Q10, 1 }, { Q1, 2 }, { Q4, 2 } }),
+        make_record(77000, { { Q10, 99 }, { Q1, 1 }, { Q4, 9 }, { Q38, 10 } }),
+        make_record(77300, { { Q10, 1 }, { Q1, 1 }, { Q4, 2 } }),
+    };
+}
+
+TEST_F(TallyTest, QueriesOverTheSurvey)
+{
+    struct Case {
+        const char *name;
+        int question_field;  // -1: no question set
+        int32_t code;
+        FieldValues demographics;  // (filter 0..9, code)
+        int32_t total;
+        std::map<int, int32_t> counts;
+    };
+    const Case cases[] = {
+        { "no constraint counts everyone", -1, 0, {}, 5, { { 0, 1 }, { 1, 2 }, { 300, 1 }, { 598, 1 } } },
+        { "one answer", Q10, 1, {}, 3, { { 1, 1 }, { 300, 1 }, { 598, 1 } } },
+        { "no-answer code 99", Q10, 99, {}, 1, { { 0, 1 } } },
+        { "code nobody gave", Q10, 7, {}, 0, {} },
+        { "last question field", Q38, 10, {}, 1, { { 0, 1 } } },
+        { "age no-answer 99", -1, 0, { { 0, 99 } }, 1, { { 1, 1 } } },
+        { "sex no-answer 9", -1, 0, { { 3, 9 } }, 1, { { 0, 1 } } },
+        { "two filters combine", -1, 0, { { 0, 1 }, { 3, 2 } }, 1, { { 300, 1 } } },
+        { "question and filters", Q10, 1, { { 0, 1 }, { 3, 1 } }, 1, { { 1, 1 } } },
+        { "filters exclude all", Q10, 2, { { 0, 1 } }, 0, {} },
+    };
+    fill_store(survey());
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        reset_query();
+        if (c.question_field >= 0)
+            set_question_answer(c.question_field, c.code);
+        for (const auto &filter : c.demographics)
+            set_demographic_filter(filter.first, filter.second);
+        count();
+        EXPECT_EQ(c.total, tally_result()->total);
+        EXPECT_EQ(c.counts, nonzero_counts());
+        EXPECT_EQ(tally_result()->total, sum_of_counts());
+    }
+}
+
+TEST_F(TallyTest, EmptyStoreCountsNothing)
+{
+    set_question_answer(Q10, 1);
+    count();
+    EXPECT_EQ(0, tally_result()->total);
+    EXPECT_TRUE(nonzero_counts().empty());
+}
+
+TEST_F(TallyTest, ClearZeroesAndTallyAddsWithoutClearing)
+{
+    fill_store(survey());
+    count();
+    tally_records();
+    EXPECT_EQ(10, tally_result()->total);
+    EXPECT_EQ(4, tally_result()->counts[1]);
+    clear_tally();
+    EXPECT_EQ(0, tally_result()->total);
+    EXPECT_TRUE(nonzero_counts().empty());
+}
+
+TEST_F(TallyTest, ChangingTheQuestionDropsThePreviousConstraint)
+{
+    fill_store(survey());
+    set_question_answer(Q10, 2);
+    set_question_answer(Q38, 10);
+    for (int j = 0; j < QUESTION_FIELDS; j++)
+        EXPECT_EQ(j == Q38 ? 10 : 0, tally_query()->field[j]) << "field " << j;
+    count();
+    EXPECT_EQ(1, tally_result()->total);  // Q10 = 2 alone would give the other record
+    EXPECT_EQ(1, tally_result()->counts[0]);
+}
+
+TEST_F(TallyTest, SettingTheQuestionKeepsTheFilters)
+{
+    set_demographic_filter(2, 1);
+    set_question_answer(Q11, 3);
+    int32_t filters[DEMOGRAPHIC_FIELDS];
+    get_demographic_filters(filters);
+    EXPECT_EQ(1, filters[2]);
+    EXPECT_EQ(1, tally_query()->field[Q3]);
+}
+
+// The zip code groups the counts and is never a condition: a request to
+// constrain it, or any other non-question field, is ignored whole.
+TEST_F(TallyTest, InvalidQuestionFieldChangesNothing)
+{
+    fill_store(survey());
+    set_question_answer(Q10, 1);
+    const int fields[] = { Q32, -1, QUESTION_FIELDS, Q9, RECORD_FIELDS, 1000 };
+    for (int field : fields) {
+        SCOPED_TRACE(field);
+        set_question_answer(field, 77001);
+        for (int j = 0; j < RECORD_FIELDS; j++)
+            EXPECT_EQ(j == Q10 ? 1 : 0, tally_query()->field[j]) << "field " << j;
+        count();
+        EXPECT_EQ(3, tally_result()->total);
+    }
+}
+
+TEST_F(TallyTest, DemographicFiltersMapOntoTheLastTenFields)
+{
+    int32_t codes[DEMOGRAPHIC_FIELDS];
+    for (int i = 0; i < DEMOGRAPHIC_FIELDS; i++)
+        codes[i] = 100 + i;
+    set_demographic_filters(codes);
+    for (int i = 0; i < DEMOGRAPHIC_FIELDS; i++)
+        EXPECT_EQ(100 + i, tally_query()->field[FIRST_DEMOGRAPHIC_FIELD + i]);
+    EXPECT_EQ(100, tally_query()->field[Q1]);
+    EXPECT_EQ(109, tally_query()->field[Q9]);
+
+    set_demographic_filter(4, 5);
+    int32_t read_back[DEMOGRAPHIC_FIELDS];
+    get_demographic_filters(read_back);
+    for (int i = 0; i < DEMOGRAPHIC_FIELDS; i++)
+        EXPECT_EQ(i == 4 ? 5 : 100 + i, read_back[i]);
+}
+
+TEST_F(TallyTest, OutOfRangeFilterIndexChangesNothing)
+{
+    set_question_answer(Q12, 4);
+    TallyQuery before = *tally_query();
+    const int filters[] = { -1, DEMOGRAPHIC_FIELDS, 45, -100 };
+    for (int filter : filters) {
+        SCOPED_TRACE(filter);
+        set_demographic_filter(filter, 7);
+        for (int j = 0; j < RECORD_FIELDS; j++)
+            EXPECT_EQ(before.field[j], tally_query()->field[j]) << "field " << j;
+    }
+}
+
+// A zip without a count slot still counts in the total, and nothing is
+// written outside the counts.
+TEST_F(TallyTest, OutOfRangeZipsCountInTotalOnly)
+{
+    const int32_t zips[] = { 76999, 77599, 0, -5, 99999, INT32_MIN, INT32_MAX };
+    for (int32_t zip : zips) {
+        SCOPED_TRACE(zip);
+        fill_store({ make_record(zip, { { Q10, 1 } }), make_record(77005, { { Q10, 1 } }) });
+        set_question_answer(Q10, 1);
+        count();
+        EXPECT_EQ(2, tally_result()->total);
+        EXPECT_EQ((std::map<int, int32_t>{ { 5, 1 } }), nonzero_counts());
+    }
+}
+
+TEST_F(TallyTest, LargeStoreTotalsMatchCounts)
+{
+    std::vector<RespondentRecord> records;
+    for (int32_t n = 0; n < 100000; n++)
+        records.push_back(make_record(77000 + n % ZIP_SLOTS, { { Q26, 1 + n % 5 }, { Q2, 1 + n % 6 } }));
+    fill_store(records);
+    set_question_answer(Q26, 3);
+    set_demographic_filter(1, 4);  // Q2
+    count();
+    // n % 5 == 2 and n % 6 == 3: n % 30 == 27.
+    EXPECT_EQ(100000 / 30 + (100000 % 30 > 27 ? 1 : 0), tally_result()->total);
+    EXPECT_EQ(tally_result()->total, sum_of_counts());
+}
+
+}  // namespace
