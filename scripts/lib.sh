@@ -46,6 +46,9 @@ prepare_wine() {
         timeout 300 wine wineboot --init >/dev/null 2>&1 || true
         timeout 120 wineserver -w || true
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+        # Without a window manager, managed windows make every dialog wait
+        # for window-manager events that never come.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
         timeout 60 wineserver -w || true
     fi
     [ -f "$WINEPREFIX/system.reg" ] || { echo "wine prefix could not be created" >&2; return 1; }

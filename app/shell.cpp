@@ -1,0 +1,295 @@
+#include "app/shell.h"
+
+#include <commctrl.h>
+#include <stdio.h>
+
+#include "gis/gis_panel.h"
+#include "gis/map_layer.h"
+#include "panels/about_box.h"
+#include "panels/demographics_panel.h"
+#include "panels/file_dialogs.h"
+#include "panels/info_panel.h"
+#include "panels/question_panel.h"
+#include "panels/snapshot.h"
+#include "resources/resource.h"
+#include "survey/data_commands.h"
+#include "view/map_view.h"
+#include "view/mouse_input.h"
+
+namespace {
+
+HINSTANCE instance_handle;
+HWND main_window_handle;
+HDC window_dc;
+HGLRC gl_context;
+HMENU menu_bar;
+HMENU file_popup;
+HWND panels[PANEL_COUNT];
+
+struct MenuItem {
+    const char *text;
+    UINT id;
+};
+
+struct MenuPopup {
+    const char *title;
+    const MenuItem *items;
+    int item_count;
+};
+
+const MenuItem file_items[] = {
+    {"Load Data..", CMD_LOAD_DATA}, {"Save Data..", CMD_SAVE_DATA},
+    {"Import CSV..", CMD_IMPORT_CSV}, {"Export CSV..", CMD_EXPORT_CSV},
+    {"Save Snapshot..", CMD_SAVE_SNAPSHOT}, {"Print..", CMD_PRINT}, {"Quit", CMD_QUIT},
+};
+const MenuItem location_items[] = {
+    {"Default Location", CMD_DEFAULT_LOCATION}, {"Saved Location", CMD_SAVED_LOCATION},
+};
+const MenuItem question_items[] = {
+    {"Default Question", CMD_DEFAULT_QUESTION}, {"Saved Question", CMD_SAVED_QUESTION},
+};
+const MenuItem demographics_items[] = {
+    {"Default Demographics", CMD_DEFAULT_DEMOGRAPHICS},
+    {"Saved Demographics", CMD_SAVED_DEMOGRAPHICS},
+};
+const MenuItem panel_items[] = {
+    {"Show GIS Panel", CMD_SHOW_GIS}, {"Show Demographics Panel", CMD_SHOW_DEMOGRAPHICS},
+    {"Show Question Panel", CMD_SHOW_QUESTION}, {"Show Info Panel", CMD_SHOW_INFO},
+};
+const MenuItem help_items[] = {
+    {"About..", CMD_ABOUT},
+};
+
+#define ITEMS(a) a, (int)(sizeof a / sizeof a[0])
+const MenuPopup popups[] = {
+    {"File", ITEMS(file_items)},
+    {"Location", ITEMS(location_items)},
+    {"Question", ITEMS(question_items)},
+    {"Demographics", ITEMS(demographics_items)},
+    {"Panel", ITEMS(panel_items)},
+    {"Help", ITEMS(help_items)},
+};
+#undef ITEMS
+
+struct PanelTemplate {
+    int template_id;
+    DLGPROC procedure;
+};
+
+const PanelTemplate panel_templates[PANEL_COUNT] = {
+    {IDD_DEMOGRAPHICS, demographics_panel_proc},
+    {IDD_QUESTION, question_panel_proc},
+    {IDD_GIS, gis_panel_proc},
+    {IDD_INFO, info_panel_proc},
+    {IDD_ABOUT, about_box_proc},
+};
+
+void show_panel(int panel)
+{
+    ShowWindow(panels[panel], SW_SHOW);
+}
+
+void fail_start(const char *what)
+{
+    char text[160];
+    snprintf(text, sizeof text, "create_main_window() - %s!", what);
+    MessageBoxA(nullptr, text, "ERROR!", MB_OK);
+}
+
+}  // namespace
+
+HINSTANCE app_instance(void) { return instance_handle; }
+HWND main_window(void) { return main_window_handle; }
+HDC main_window_dc(void) { return window_dc; }
+HGLRC main_gl_context(void) { return gl_context; }
+HMENU file_menu(void) { return file_popup; }
+
+HWND panel_window(int panel)
+{
+    return panel >= 0 && panel < PANEL_COUNT ? panels[panel] : nullptr;
+}
+
+ATOM register_main_class(void)
+{
+    WNDCLASSA window_class = {};
+    window_class.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+    window_class.lpfnWndProc = main_window_proc;
+    window_class.hInstance = instance_handle;
+    window_class.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    window_class.hbrBackground = (HBRUSH)(COLOR_MENU + 1);
+    window_class.lpszClassName = "mainw";
+    return RegisterClassA(&window_class);
+}
+
+int create_main_window(int show_command)
+{
+    main_window_handle = CreateWindowExA(
+        0, "mainw", "Quorvel 1.0 beta", WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+        CW_USEDEFAULT, 0, 1024, 768, nullptr, nullptr, instance_handle, nullptr);
+    if (!main_window_handle) {
+        fail_start("can't create the main window");
+        return 0;
+    }
+    window_dc = GetDC(main_window_handle);
+
+    // The bars are depth-tested, so the format needs a depth buffer.
+    PIXELFORMATDESCRIPTOR format = {};
+    format.nSize = sizeof format;
+    format.nVersion = 1;
+    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = 16;
+    format.cDepthBits = 24;
+    int chosen = ChoosePixelFormat(window_dc, &format);
+    if (chosen == 0 || !SetPixelFormat(window_dc, chosen, &format)) {
+        fail_start("can't choose a pixel format");
+        return 0;
+    }
+    DescribePixelFormat(window_dc, chosen, sizeof format, &format);
+
+    gl_context = wglCreateContext(window_dc);
+    if (!gl_context || !wglMakeCurrent(window_dc, gl_context)) {
+        fail_start("can't create an OpenGL context");
+        return 0;
+    }
+    // The context is current before the first size message arrives, so
+    // that message already sets viewport and projection.
+    ShowWindow(main_window_handle, show_command);
+    SetTimer(main_window_handle, FRAME_TIMER_ID, FRAME_TIMER_MS, nullptr);
+    return 1;
+}
+
+void build_menus(void)
+{
+    HMENU popup_menus[sizeof popups / sizeof popups[0]];
+    int popup_count = (int)(sizeof popups / sizeof popups[0]);
+    for (int p = 0; p < popup_count; p++) {
+        popup_menus[p] = CreateMenu();
+        for (int i = 0; i < popups[p].item_count; i++)
+            AppendMenuA(popup_menus[p], MF_STRING, popups[p].items[i].id, popups[p].items[i].text);
+    }
+    file_popup = popup_menus[0];
+    menu_bar = CreateMenu();
+    for (int p = 0; p < popup_count; p++)
+        AppendMenuA(menu_bar, MF_POPUP, (UINT_PTR)popup_menus[p], popups[p].title);
+    SetMenu(main_window_handle, menu_bar);
+    DrawMenuBar(main_window_handle);
+}
+
+void redraw_map(void)
+{
+    if (!main_window_handle)
+        return;
+    draw_frame();
+    present_frame();
+}
+
+void on_command(WPARAM wparam)
+{
+    switch (LOWORD(wparam)) {
+    case CMD_LOAD_DATA: load_data_command(); break;
+    case CMD_IMPORT_CSV: import_csv_command(); break;
+    case CMD_EXPORT_CSV: export_csv_command(); break;
+    case CMD_SAVE_DATA: save_data_command(); break;
+    case CMD_ABOUT: show_panel(PANEL_ABOUT); break;
+    case CMD_SAVE_SNAPSHOT: save_snapshot(); break;
+    case CMD_PRINT: print_view(); break;
+    case CMD_QUIT: quit_application(); break;
+    case CMD_SHOW_DEMOGRAPHICS: show_panel(PANEL_DEMOGRAPHICS); break;
+    case CMD_SHOW_QUESTION: show_panel(PANEL_QUESTION); break;
+    case CMD_SHOW_INFO: show_panel(PANEL_INFO); break;
+    case CMD_SHOW_GIS: show_panel(PANEL_GIS); break;
+    case CMD_DEFAULT_LOCATION: default_location_command(); break;
+    case CMD_SAVED_LOCATION: saved_location_command(); break;
+    case CMD_DEFAULT_DEMOGRAPHICS: default_demographics_command(); break;
+    case CMD_SAVED_DEMOGRAPHICS: saved_demographics_command(); break;
+    case CMD_DEFAULT_QUESTION:
+        // The next timer tick shows the new count.
+        default_question_command();
+        return;
+    case CMD_SAVED_QUESTION: saved_question_command(); break;
+    default: break;
+    }
+    redraw_map();
+}
+
+void quit_application(void)
+{
+    KillTimer(main_window_handle, FRAME_TIMER_ID);
+    release_gl_objects();
+    for (int p = 0; p < PANEL_COUNT; p++) {
+        DestroyWindow(panels[p]);
+        panels[p] = nullptr;
+    }
+    DestroyWindow(main_window_handle);
+}
+
+void on_destroy(void)
+{
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(gl_context);
+    ReleaseDC(main_window_handle, window_dc);
+    gl_context = nullptr;
+    window_dc = nullptr;
+    main_window_handle = nullptr;
+    PostQuitMessage(0);
+}
+
+LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    PAINTSTRUCT paint;
+    switch (message) {
+    case WM_DESTROY: on_destroy(); break;
+    case WM_SIZE: on_size(lparam); break;
+    case WM_PAINT: on_paint(window, &paint); break;
+    case WM_KEYUP: on_key_up(wparam); break;
+    case WM_COMMAND: on_command(wparam); break;
+    case WM_TIMER: on_timer(wparam); break;
+    case WM_MOUSEMOVE: on_mouse_move(wparam, lparam); break;
+    case WM_LBUTTONDOWN: on_left_down(wparam, lparam); break;
+    case WM_LBUTTONUP: on_left_up(lparam); break;
+    case WM_RBUTTONDOWN: on_right_down(wparam, lparam); break;
+    case WM_RBUTTONUP: on_right_up(lparam); break;
+    default: break;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+int start_application(HINSTANCE instance, int show_command)
+{
+    instance_handle = instance;
+    register_main_class();
+    if (!create_main_window(show_command))
+        return 0;
+    init_gl_state();
+    build_menus();
+    init_file_dialogs(main_window_handle);
+    InitCommonControls();
+    for (int p = 0; p < PANEL_COUNT; p++)
+        panels[p] = CreateDialogParamA(instance_handle, MAKEINTRESOURCEA(panel_templates[p].template_id),
+                                       main_window_handle, panel_templates[p].procedure, 0);
+    return 1;
+}
+
+void route_message(MSG *message)
+{
+    for (int p = 0; p < PANEL_COUNT; p++)
+        if (panels[p] && IsDialogMessageA(panels[p], message))
+            return;
+    TranslateMessage(message);
+    DispatchMessageA(message);
+}
+
+int run_message_loop(void)
+{
+    MSG message;
+    for (;;) {
+        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0)
+            return (int)message.wParam;
+        if (got == -1)
+            return 1;  // the queue is gone; spinning on the error would hang
+        route_message(&message);
+    }
+}

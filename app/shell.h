@@ -1,0 +1,37 @@
+// The application shell: the main window with its OpenGL context, the
+// menus, the five modeless dialogs and the message loop.
+#pragma once
+
+#include <windows.h>
+
+enum Panel {
+    PANEL_DEMOGRAPHICS, PANEL_QUESTION, PANEL_GIS, PANEL_INFO, PANEL_ABOUT,
+    PANEL_COUNT
+};
+
+HINSTANCE app_instance(void);
+HWND main_window(void);
+HDC main_window_dc(void);
+HGLRC main_gl_context(void);
+HWND panel_window(int panel);
+HMENU file_menu(void);
+
+ATOM register_main_class(void);
+// Creates the window and its OpenGL context, shows it and starts the frame
+// timer; 0 (after an "ERROR!" box) when no OpenGL context can be had.
+int create_main_window(int show_command);
+void build_menus(void);
+LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+void on_command(WPARAM wparam);
+void quit_application(void);
+void on_destroy(void);
+
+// The start-up sequence up to the message loop; 1, or 0 when it failed.
+int start_application(HINSTANCE instance, int show_command);
+// One message through the panels' dialog handling or to its window.
+void route_message(MSG *message);
+// Runs the message loop; returns the exit code.
+int run_message_loop(void);
+
+// Draws and shows one frame of the map.
+void redraw_map(void);

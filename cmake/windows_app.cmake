@@ -1,0 +1,21 @@
+# The Windows side: the application library (shared by quorvel.exe and the
+# end-to-end tests) and the program itself.
+add_library(quorvel_app STATIC
+    app/shell.cpp
+    view/map_view.cpp
+    view/mouse_input.cpp
+    gis/map_layer.cpp
+    gis/gis_panel.cpp
+    panels/about_box.cpp
+    panels/demographics_panel.cpp
+    panels/file_dialogs.cpp
+    panels/info_panel.cpp
+    panels/question_panel.cpp
+    panels/snapshot.cpp
+    survey/data_commands.cpp
+)
+target_link_libraries(quorvel_app PUBLIC quorvel_core opengl32 gdi32 comdlg32 comctl32 user32)
+target_compile_definitions(quorvel_app PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+
+add_executable(quorvel WIN32 app/win_main.cpp resources/quorvel.rc)
+target_link_libraries(quorvel PRIVATE quorvel_app)

@@ -1,0 +1,54 @@
+#include "gis/gis_panel.h"
+
+#include "resources/resource.h"
+#include "view/map_view.h"
+
+namespace {
+
+struct NavArrow {
+    int control_id;
+    int code;
+};
+
+const NavArrow nav_arrows[] = {
+    {IDC_GIS_TOP, NAV_TILT_DOWN},      {IDC_GIS_BOTTOM, NAV_TILT_UP},
+    {IDC_GIS_LEFT, NAV_SPIN_LEFT},     {IDC_GIS_RIGHT, NAV_SPIN_RIGHT},
+    {IDC_GIS_FORWARD, NAV_NEARER},     {IDC_GIS_BACK, NAV_FARTHER},
+};
+
+}  // namespace
+
+INT_PTR gis_panel_command(HWND panel, WPARAM wparam)
+{
+    for (const NavArrow &arrow : nav_arrows) {
+        if (arrow.control_id != LOWORD(wparam))
+            continue;
+        if (HIWORD(wparam) == STN_CLICKED) {
+            set_nav_command(arrow.code);
+            // The release then reaches the panel wherever the pointer is.
+            SetCapture(panel);
+        }
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK gis_panel_proc(HWND panel, UINT message, WPARAM wparam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_COMMAND:
+        if (wparam == IDCANCEL) {
+            ShowWindow(panel, SW_HIDE);
+            return TRUE;
+        }
+        return gis_panel_command(panel, wparam);
+    case WM_LBUTTONUP:
+        ReleaseCapture();
+        set_nav_command(NAV_NONE);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,216 @@
+#include <windows.h>
+
+#include <GL/gl.h>
+#include <stdlib.h>
+
+#include "gis/bmp.h"
+#include "gis/map_layer.h"
+#include "gis/zip_table.h"
+#include "survey/tally.h"
+#include "view/camera.h"
+
+#ifndef GL_CLAMP_TO_EDGE
+#define GL_CLAMP_TO_EDGE 0x812F  // OpenGL 1.2; opengl32's header stops at 1.1
+#endif
+
+namespace {
+
+// Mosaic bounds in degrees; the tiles meet at the map anchor.
+const float map_west = -96.62202f;
+const float map_middle_x = -95.4877f;
+const float map_east = -94.35338f;
+const float map_south = 28.76915f;
+const float map_middle_y = 29.837934f;
+const float map_north = 30.90672f;
+const float map_width = 2.2686386f;
+const float map_height = 2.1375694f;
+
+const float bar_half = 0.0025f;
+const float bar_side = 0.005f;
+
+int selection = -1;
+
+struct Tile {
+    const char *path;
+    GLuint texture;
+    const char *message;
+};
+
+const Tile tiles[] = {
+    {".\\data\\maps\\ll.bmp", TEX_LOWER_LEFT, "make_map() - can't read lower left map!"},
+    {".\\data\\maps\\lr.bmp", TEX_LOWER_RIGHT, "make_map() - can't read lower right map!"},
+    {".\\data\\maps\\ul.bmp", TEX_UPPER_LEFT, "make_map() - can't read upper left map!"},
+    {".\\data\\maps\\ur.bmp", TEX_UPPER_RIGHT, "make_map() - can't read upper right map!"},
+};
+
+void compile_tile_quad(GLuint list, float west, float south, float east, float north)
+{
+    glNewList(list, GL_COMPILE);
+    glBegin(GL_QUADS);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(west, south, 0.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(east, south, 0.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(east, north, 0.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(west, north, 0.0f);
+    glEnd();
+    glEndList();
+}
+
+void compile_tile_quads(void)
+{
+    static const GLuint lists[] = {LIST_LOWER_LEFT, LIST_LOWER_RIGHT, LIST_UPPER_RIGHT,
+                                   LIST_UPPER_LEFT};
+    for (GLuint list : lists)
+        glDeleteLists(list, 1);
+    compile_tile_quad(LIST_LOWER_LEFT, map_west, map_south, map_middle_x, map_middle_y);
+    compile_tile_quad(LIST_LOWER_RIGHT, map_middle_x, map_south, map_east, map_middle_y);
+    compile_tile_quad(LIST_UPPER_LEFT, map_west, map_middle_y, map_middle_x, map_north);
+    compile_tile_quad(LIST_UPPER_RIGHT, map_middle_x, map_middle_y, map_east, map_north);
+}
+
+// Corners 0..3 of a bar's footprint: south-west, south-east, north-east,
+// north-west.
+struct BarCorners {
+    float x[4];
+    float y[4];
+};
+
+BarCorners bar_corners(int index)
+{
+    BarCorners c;
+    float x0 = zip_longitude(index) - bar_half;
+    float y0 = zip_latitude(index) - bar_half;
+    c.x[0] = x0;
+    c.y[0] = y0;
+    c.x[1] = x0 + bar_side;
+    c.y[1] = y0;
+    c.x[2] = x0 + bar_side;
+    c.y[2] = y0 + bar_side;
+    c.x[3] = x0;
+    c.y[3] = y0 + bar_side;
+    return c;
+}
+
+float bar_alpha(int index)
+{
+    return selection == -1 || selection == index ? 1.0f : 0.15f;
+}
+
+void compile_bar_tops(const TallyResult *result)
+{
+    glDeleteLists(LIST_BAR_TOPS, 1);
+    glNewList(LIST_BAR_TOPS, GL_COMPILE);
+    glBegin(GL_QUADS);
+    for (int i = 0; i < ZIP_SLOTS; i++) {
+        if (!zip_has_location(i))
+            continue;
+        BarCorners c = bar_corners(i);
+        float h = (float)result->counts[i];
+        glColor4f(0.66f, 0.66f, 0.66f, bar_alpha(i));
+        for (int k = 0; k < 4; k++) {
+            // The top shows the map beneath it: its texture coordinates are
+            // the corner's place on the whole mosaic.
+            glTexCoord2f((c.x[k] - map_west) / map_width, (c.y[k] - map_south) / map_height);
+            glVertex3f(c.x[k], c.y[k], h);
+        }
+    }
+    glEnd();
+    glEndList();
+}
+
+void compile_bar_sides(const TallyResult *result)
+{
+    // Faces south, east, north, west run from corner k to corner k + 1;
+    // each has a fixed grey so the bars read as solid without lighting.
+    static const float greys[4] = {1.0f, 0.96f, 0.92f, 0.88f};
+    glDeleteLists(LIST_BAR_SIDES, 1);
+    glNewList(LIST_BAR_SIDES, GL_COMPILE);
+    glBegin(GL_QUADS);
+    for (int i = 0; i < ZIP_SLOTS; i++) {
+        if (!zip_has_location(i))
+            continue;
+        BarCorners c = bar_corners(i);
+        float h = (float)result->counts[i];
+        float a = bar_alpha(i);
+        for (int face = 0; face < 4; face++) {
+            int from = face;
+            int to = (face + 1) % 4;
+            glColor4f(greys[face], greys[face], greys[face], a);
+            // t runs from 0 to h, so the striped texture shows once per
+            // respondent.
+            glTexCoord2f(0.0f, 0.0f);
+            glVertex3f(c.x[from], c.y[from], 0.0f);
+            glTexCoord2f(1.0f, 0.0f);
+            glVertex3f(c.x[to], c.y[to], 0.0f);
+            glTexCoord2f(1.0f, h);
+            glVertex3f(c.x[to], c.y[to], h);
+            glTexCoord2f(0.0f, h);
+            glVertex3f(c.x[from], c.y[from], h);
+        }
+    }
+    glEnd();
+    glEndList();
+}
+
+}  // namespace
+
+void make_bar_texture(void)
+{
+    // 56 white rows and 8 black ones: each respondent is a block with a
+    // dark band at its top.  Static, so it cannot fail to be allocated.
+    static unsigned char stripes[64 * 64 * 3];
+    for (int row = 0; row < 64; row++)
+        for (int i = 0; i < 64 * 3; i++)
+            stripes[row * 64 * 3 + i] = row < 56 ? 255 : 0;
+    glBindTexture(GL_TEXTURE_2D, TEX_BAR_SIDES);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, 64, 64, 0, GL_RGB, GL_UNSIGNED_BYTE, stripes);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+void make_map(void)
+{
+    for (const Tile &tile : tiles) {
+        RgbImage image = {0, 0, 0, nullptr};
+        if (!read_bmp(tile.path, &image)) {
+            MessageBoxA(nullptr, tile.message, "ERROR!", MB_OK);
+            return;
+        }
+        glBindTexture(GL_TEXTURE_2D, tile.texture);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_RGB,
+                     GL_UNSIGNED_BYTE, image.pixels);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        image_free(&image);
+    }
+}
+
+void refresh_map(void)
+{
+    clear_tally();
+    tally_records();
+    const TallyResult *result = tally_result();
+    compile_tile_quads();
+    compile_bar_tops(result);
+    compile_bar_sides(result);
+}
+
+int selected_zip(void)
+{
+    return selection;
+}
+
+void set_selected_zip(int index)
+{
+    selection = index;
+}

@@ -1,0 +1,22 @@
+// The map's OpenGL objects: the base-map tiles and the bar chart of the
+// counts per zip area.
+#pragma once
+
+// Texture and display-list names, fixed for the whole run.
+enum {
+    TEX_LOWER_LEFT = 10, TEX_LOWER_RIGHT = 11, TEX_UPPER_LEFT = 12, TEX_UPPER_RIGHT = 13,
+    TEX_BAR_SIDES = 14,
+    LIST_BAR_TOPS = 11, LIST_BAR_SIDES = 12,
+    LIST_LOWER_LEFT = 100, LIST_LOWER_RIGHT = 101, LIST_UPPER_RIGHT = 102, LIST_UPPER_LEFT = 103
+};
+
+void make_bar_texture(void);
+// Loads the four tiles into textures 10..13; a missing tile is reported and
+// it and the tiles after it stay white.
+void make_map(void);
+// Recounts and rebuilds every display list of the map.  Draws nothing.
+void refresh_map(void);
+
+// The selected zip index, -1 for none.  Only select_zip changes it.
+int selected_zip(void);
+void set_selected_zip(int index);

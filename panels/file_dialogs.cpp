@@ -1,0 +1,95 @@
+#include "panels/file_dialogs.h"
+
+#include <commdlg.h>
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+char start_directory[PATH_BYTES];
+char last_directory[PATH_BYTES];
+char filter_text[PATH_BYTES];
+char file_name[PATH_BYTES];
+char file_title[PATH_BYTES];
+OPENFILENAMEA file_dialog;
+
+// One file-type entry: the extension as its label, "*" plus the extension
+// as its pattern, so only files of that type are listed.
+void set_filter(const char *extension)
+{
+    memset(filter_text, 0, sizeof filter_text);
+    size_t length = strlen(extension);
+    if (2 * length + 3 > sizeof filter_text)
+        length = 0;
+    memcpy(filter_text, extension, length);
+    filter_text[length + 1] = '*';
+    memcpy(filter_text + length + 2, extension, length);
+}
+
+// Remembers the chosen file's folder (with its trailing backslash) as the
+// next dialog's starting folder.
+void remember_folder(const char *path)
+{
+    snprintf(last_directory, sizeof last_directory, "%s", path);
+    char *slash = strrchr(last_directory, '\\');
+    if (slash)
+        slash[1] = '\0';
+}
+
+int run_dialog(char *path, const char *extension, int save)
+{
+    set_filter(extension);
+    file_name[0] = '\0';
+    BOOL chosen = save ? GetSaveFileNameA(&file_dialog) : GetOpenFileNameA(&file_dialog);
+    SetCurrentDirectoryA(start_directory);
+    if (!chosen)
+        return 0;
+    size_t length = strlen(file_name);
+    size_t extension_length = strlen(extension);
+    int needs_extension = save && (length < extension_length ||
+                                   strcmp(file_name + length - extension_length, extension) != 0);
+    if (needs_extension && length + extension_length >= PATH_BYTES) {
+        char text[PATH_BYTES + 128];
+        snprintf(text, sizeof text, "choose_save_file() - name too long to add %s: %s!\n",
+                 extension, file_name);
+        MessageBoxA(nullptr, text, "ERROR!", MB_OK);
+        return 0;
+    }
+    memcpy(path, file_name, length + 1);
+    if (needs_extension)
+        memcpy(path + length, extension, extension_length + 1);
+    remember_folder(file_name);
+    return 1;
+}
+
+}  // namespace
+
+void init_file_dialogs(HWND owner)
+{
+    GetCurrentDirectoryA(sizeof last_directory, last_directory);
+    memcpy(start_directory, last_directory, sizeof start_directory);
+    file_title[0] = '\0';
+    file_name[0] = '\0';
+    filter_text[0] = '\0';
+    memset(&file_dialog, 0, sizeof file_dialog);
+    file_dialog.lStructSize = sizeof file_dialog;
+    file_dialog.hwndOwner = owner;
+    file_dialog.lpstrFilter = filter_text;
+    file_dialog.nFilterIndex = 1;
+    file_dialog.lpstrFile = file_name;
+    file_dialog.nMaxFile = sizeof file_name;
+    file_dialog.lpstrFileTitle = file_title;
+    file_dialog.nMaxFileTitle = sizeof file_title;
+    file_dialog.lpstrInitialDir = last_directory;
+    file_dialog.Flags = OFN_OVERWRITEPROMPT | OFN_SHOWHELP;
+}
+
+int choose_open_file(char *path, const char *extension)
+{
+    return run_dialog(path, extension, 0);
+}
+
+int choose_save_file(char *path, const char *extension)
+{
+    return run_dialog(path, extension, 1);
+}

@@ -1,0 +1,16 @@
+// The common file dialogs through which the user names every file.
+#pragma once
+
+#include <windows.h>
+
+enum { PATH_BYTES = 256 };
+
+void init_file_dialogs(HWND owner);
+// 1 with the chosen full path in `path` (PATH_BYTES bytes), or 0 when the
+// user cancelled; `path` is then unchanged.  Both put the working
+// directory back to the one at start-up.
+int choose_open_file(char *path, const char *extension);
+// As above; the path then ends in the extension, which is appended when
+// the chosen name lacks it.  A name too long to take the extension is
+// refused with a message.
+int choose_save_file(char *path, const char *extension);

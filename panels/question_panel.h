@@ -1,0 +1,18 @@
+// The Question panel: question and answer that the map counts, and the
+// Find Zip box.
+#pragma once
+
+#include <windows.h>
+#include <stdint.h>
+
+INT_PTR CALLBACK question_panel_proc(HWND panel, UINT message, WPARAM wparam, LPARAM lparam);
+// Loads current_question into the panel and selects its first answer.
+void show_question(HWND panel);
+// Makes the answer code the only question constraint and recounts.
+void set_answer(int32_t code);
+void find_zip(HWND panel);
+// Shows the selected zip code in the Find Zip box, or empties it.
+void show_selected_zip(void);
+int current_question(void);
+void default_question_command(void);
+void saved_question_command(void);

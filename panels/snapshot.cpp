@@ -1,0 +1,9 @@
+#include "panels/snapshot.h"
+
+void save_snapshot(void)
+{
+}
+
+void print_view(void)
+{
+}

@@ -1,0 +1,55 @@
+#include "survey/data_commands.h"
+
+#include <windows.h>
+#include <stdio.h>
+
+#include "gis/map_layer.h"
+#include "panels/file_dialogs.h"
+#include "survey/record_file.h"
+
+namespace {
+
+// "<routine>() - <what went wrong> record file: <path>!"; the path is at
+// most PATH_BYTES long, so the text always holds it whole.
+void report_failure(const char *routine, const char *path)
+{
+    char text[PATH_BYTES + 128];
+    snprintf(text, sizeof text, "%s() - %s record file: %s!\n", routine,
+             data_failure_phrase(data_stream_failure()), path);
+    MessageBoxA(nullptr, text, "ERROR!", MB_OK);
+}
+
+}  // namespace
+
+void load_data_command(void)
+{
+    char path[PATH_BYTES];
+    if (!choose_open_file(path, ".qvd"))
+        return;
+    if (!read_records(path)) {
+        report_failure("read_records", path);
+        return;
+    }
+    refresh_map();
+    MessageBoxA(nullptr, "Load complete", "Info", MB_OK);
+}
+
+void save_data_command(void)
+{
+    char path[PATH_BYTES];
+    if (!choose_save_file(path, ".qvd"))
+        return;
+    if (!write_records(path)) {
+        report_failure("write_records", path);
+        return;
+    }
+    MessageBoxA(nullptr, "Save complete", "Info", MB_OK);
+}
+
+void import_csv_command(void)
+{
+}
+
+void export_csv_command(void)
+{
+}

@@ -1,0 +1,41 @@
+// The map view on screen: camera state, projection, the frame drawing
+// sequence and the frame timer.
+#pragma once
+
+#include <windows.h>
+
+#include "view/camera.h"
+
+enum {
+    FRAME_TIMER_ID = 1,
+    FRAME_TIMER_MS = 125
+};
+
+// GIS pad navigation codes applied on each timer tick.
+enum NavCommand {
+    NAV_NONE, NAV_TILT_DOWN, NAV_TILT_UP, NAV_SPIN_LEFT, NAV_SPIN_RIGHT,
+    NAV_NEARER, NAV_FARTHER
+};
+
+const MapView *current_map_view(void);
+// Sets the camera; tilt, spin and distance are held within their limits.
+void set_map_view(const MapView *view);
+// "Default Location": back to the start location, keeping distance, tilt
+// and spin.  "Saved Location": the location in effect before the last
+// "Default Location"; nothing to restore before the first one.
+void default_location_command(void);
+void saved_location_command(void);
+
+int client_width(void);
+int client_height(void);
+
+void set_nav_command(int code);
+int nav_command(void);
+
+void on_size(LPARAM size);
+void init_gl_state(void);
+void draw_frame(void);
+void present_frame(void);
+void on_paint(HWND window, PAINTSTRUCT *paint);
+void on_timer(WPARAM timer_id);
+void release_gl_objects(void);
