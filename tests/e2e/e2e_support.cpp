@@ -1,0 +1,267 @@
+#include "e2e/e2e_support.h"
+
+#include <GL/gl.h>
+#include <stdio.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/shell.h"
+#include "gis/bmp.h"
+#include "gis/map_layer.h"
+#include "panels/demographics_panel.h"
+#include "panels/question_panel.h"
+#include "resources/resource.h"
+#include "view/map_view.h"
+#include "view/mouse_input.h"
+
+namespace {
+
+std::deque<std::string> file_answers;
+std::vector<BoxRecord> boxes;
+int unanswered;
+HHOOK cbt_hook;
+
+enum { ANSWER_TIMER = 0x5E2E, WATCHDOG_TIMER = 0x5E2F };
+const int explorer_name_box = 0x47C;  // cmb13
+const int classic_name_box = 0x480;   // edt1
+
+bool is_program_panel(HWND window)
+{
+    for (int p = 0; p < PANEL_COUNT; p++)
+        if (panel_window(p) == window)
+            return true;
+    return false;
+}
+
+std::string window_text(HWND window)
+{
+    char text[2048] = "";
+    if (window)
+        GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+void press(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
+}
+
+void CALLBACK watchdog(HWND dialog, UINT, UINT_PTR id, DWORD)
+{
+    // A dialog still open after a few seconds: never let a test hang.
+    KillTimer(dialog, id);
+    unanswered++;
+    press(dialog, IDCANCEL);
+}
+
+void CALLBACK answer_dialog(HWND dialog, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(dialog, id);
+    HWND message_text = GetDlgItem(dialog, 0xFFFF);
+    if (message_text) {
+        boxes.push_back({window_text(dialog), window_text(message_text)});
+        press(dialog, GetDlgItem(dialog, IDYES) ? IDYES : IDOK);
+        return;
+    }
+    HWND name_box = GetDlgItem(dialog, explorer_name_box);
+    if (!name_box)
+        name_box = GetDlgItem(dialog, classic_name_box);
+    if (!name_box)
+        return;  // not a dialog the tests know; the watchdog closes it
+    if (file_answers.empty()) {
+        unanswered++;
+        press(dialog, IDCANCEL);
+        return;
+    }
+    std::string answer = file_answers.front();
+    file_answers.pop_front();
+    if (answer.empty()) {
+        press(dialog, IDCANCEL);
+        return;
+    }
+    SetWindowTextA(name_box, answer.c_str());
+    press(dialog, IDOK);
+}
+
+LRESULT CALLBACK on_cbt(int code, WPARAM wparam, LPARAM lparam)
+{
+    if (code == HCBT_ACTIVATE) {
+        HWND window = (HWND)wparam;
+        char class_name[32] = "";
+        GetClassNameA(window, class_name, sizeof class_name);
+        if (strcmp(class_name, "#32770") == 0 && !is_program_panel(window)) {
+            SetTimer(window, ANSWER_TIMER, 50, answer_dialog);
+            SetTimer(window, WATCHDOG_TIMER, 8000, watchdog);
+        }
+    }
+    return CallNextHookEx(cbt_hook, code, wparam, lparam);
+}
+
+}  // namespace
+
+const TileColour test_tile_colours[4] = {
+    {200, 40, 40}, {40, 160, 40}, {40, 40, 200}, {220, 200, 40}};
+
+const std::string &work_dir(void)
+{
+    static std::string dir;
+    if (dir.empty()) {
+        char name[64];
+        snprintf(name, sizeof name, "quorvel-e2e-%lu", GetCurrentProcessId());
+        std::filesystem::path path = std::filesystem::temp_directory_path() / name;
+        std::filesystem::create_directories(path / "data" / "maps");
+        dir = path.string();
+    }
+    return dir;
+}
+
+std::string work_path(const std::string &name)
+{
+    return (std::filesystem::path(work_dir()) / name).string();
+}
+
+void write_test_tiles(void)
+{
+    static const char *names[4] = {"ll.bmp", "lr.bmp", "ul.bmp", "ur.bmp"};
+    for (int t = 0; t < 4; t++) {
+        RgbImage image = {0, 0, 0, nullptr};
+        image_alloc(64, 64, 3, &image);
+        for (int i = 0; i < 64 * 64; i++) {
+            image.pixels[i * 3] = test_tile_colours[t].r;
+            image.pixels[i * 3 + 1] = test_tile_colours[t].g;
+            image.pixels[i * 3 + 2] = test_tile_colours[t].b;
+        }
+        write_bmp(work_path(std::string("data\\maps\\") + names[t]).c_str(), &image);
+        image_free(&image);
+    }
+}
+
+void pump_messages(int ms)
+{
+    DWORD end = GetTickCount() + (DWORD)ms;
+    for (;;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                return;
+            route_message(&message);
+        }
+        DWORD now = GetTickCount();
+        if ((LONG)(end - now) <= 0)
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
+    }
+}
+
+void send_command(int id)
+{
+    SendMessageA(main_window(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void answer_file_dialog(const std::string &path)
+{
+    file_answers.push_back(path);
+}
+
+void cancel_file_dialog(void)
+{
+    file_answers.push_back("");
+}
+
+std::vector<BoxRecord> &message_boxes(void)
+{
+    return boxes;
+}
+
+int unanswered_file_dialogs(void)
+{
+    return unanswered;
+}
+
+void install_dialog_answerer(void)
+{
+    cbt_hook = SetWindowsHookExA(WH_CBT, on_cbt, nullptr, GetCurrentThreadId());
+}
+
+Frame read_frame(void)
+{
+    Frame frame;
+    frame.width = client_width();
+    frame.height = client_height();
+    frame.pixels.assign((size_t)frame.width * frame.height * 3, 0);
+    draw_frame();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, frame.width, frame.height, GL_RGB, GL_UNSIGNED_BYTE, frame.pixels.data());
+    return frame;
+}
+
+TileColour frame_pixel(const Frame &frame, int x, int y)
+{
+    size_t at = ((size_t)(frame.height - 1 - y) * frame.width + x) * 3;
+    return {frame.pixels[at], frame.pixels[at + 1], frame.pixels[at + 2]};
+}
+
+bool window_position(const Vec3 &map_point, int *x, int *y)
+{
+    float wx, wy;
+    if (!map_to_window(current_map_view(), client_width(), client_height(), &map_point, &wx, &wy))
+        return false;
+    *x = (int)(wx + 0.5f);
+    *y = (int)(wy + 0.5f);
+    return *x >= 0 && *y >= 0 && *x < client_width() && *y < client_height();
+}
+
+RespondentRecord respondent(int zip_code)
+{
+    RespondentRecord record;
+    for (int32_t &field : record.field)
+        field = 1;
+    record.field[Q32] = zip_code;
+    return record;
+}
+
+void use_records(const std::vector<RespondentRecord> &records)
+{
+    RecordBuffer buffer = {nullptr, 0, 0};
+    buffer_init(&buffer, STORE_START_CAPACITY);
+    for (const RespondentRecord &record : records)
+        *buffer_append(&buffer) = record;
+    store_replace(&buffer);
+    refresh_map();
+}
+
+void reset_program(void)
+{
+    MapView view;
+    start_map_view(&view);
+    set_map_view(&view);
+    set_nav_command(NAV_NONE);
+    use_records({});
+    send_command(CMD_DEFAULT_DEMOGRAPHICS);
+    send_command(CMD_DEFAULT_QUESTION);
+    select_zip(-1);
+    SetDlgItemTextA(panel_window(PANEL_INFO), IDC_INFO_LOG, "");
+    static const int start_visible[PANEL_COUNT] = {1, 1, 1, 0, 0};
+    for (int p = 0; p < PANEL_COUNT; p++)
+        ShowWindow(panel_window(p), start_visible[p] ? SW_SHOWNA : SW_HIDE);
+    boxes.clear();
+    file_answers.clear();
+    unanswered = 0;
+    pump_messages(30);
+}
+
+std::vector<uint8_t> file_bytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_file_bytes(const std::string &path, const std::vector<uint8_t> &bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write((const char *)bytes.data(), (std::streamsize)bytes.size());
+}

@@ -1,0 +1,67 @@
+// Helpers for driving the running program from its own thread: pumping
+// messages, answering modal dialogs, reading back the frame.
+#pragma once
+
+#include <windows.h>
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+#include "survey/records.h"
+#include "view/camera.h"
+
+// The working directory the program runs in: it holds data/maps with four
+// test tiles of distinct colours.
+const std::string &work_dir(void);
+std::string work_path(const std::string &name);
+
+struct TileColour {
+    uint8_t r, g, b;
+};
+// Lower left, lower right, upper left, upper right.
+extern const TileColour test_tile_colours[4];
+// Writes the four test tiles into work_dir()/data/maps.
+void write_test_tiles(void);
+
+// Runs the program's message handling for about `ms` milliseconds.
+void pump_messages(int ms);
+// Sends a menu command to the main window, as a menu click does.
+void send_command(int id);
+
+// Modal dialogs: file dialogs take the scripted answers in order (an empty
+// name cancels); message boxes are recorded and confirmed.
+void answer_file_dialog(const std::string &path);
+void cancel_file_dialog(void);
+struct BoxRecord {
+    std::string caption;
+    std::string text;
+};
+std::vector<BoxRecord> &message_boxes(void);
+int unanswered_file_dialogs(void);
+void install_dialog_answerer(void);
+
+// The frame as drawn now, read back from the back buffer; rows bottom
+// first, RGB.
+struct Frame {
+    int width;
+    int height;
+    std::vector<uint8_t> pixels;
+};
+Frame read_frame(void);
+// The pixel at window position (x, y), y down.
+TileColour frame_pixel(const Frame &frame, int x, int y);
+// Window position of a map point under the current view.
+bool window_position(const Vec3 &map_point, int *x, int *y);
+
+// Puts the program back to its start state: view, question, filters,
+// selection, empty data set, empty Info log, panels as at start.
+void reset_program(void);
+// A respondent of the given zip code whose every other answer is 1.
+RespondentRecord respondent(int zip_code);
+// Makes the records the data set and recounts, as a load does.
+void use_records(const std::vector<RespondentRecord> &records);
+
+std::vector<uint8_t> file_bytes(const std::string &path);
+void write_file_bytes(const std::string &path, const std::vector<uint8_t> &bytes);
