@@ -53,7 +53,10 @@ prepare_wine() {
     fi
     [ -f "$WINEPREFIX/system.reg" ] || { echo "wine prefix could not be created" >&2; return 1; }
     # One server for the whole run saves its start-up per test program.
+    # Its first program starts Wine's background services, which keep that
+    # program's output open: start them here, away from ctest's pipes.
     wineserver -p >/dev/null 2>&1 || true
+    timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 stop_wine_and_display() {
