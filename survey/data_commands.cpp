@@ -5,6 +5,7 @@
 
 #include "gis/map_layer.h"
 #include "panels/file_dialogs.h"
+#include "survey/csv_file.h"
 #include "survey/record_file.h"
 
 namespace {
@@ -16,6 +17,21 @@ void report_failure(const char *routine, const char *path)
     char text[PATH_BYTES + 128];
     snprintf(text, sizeof text, "%s() - %s record file: %s!\n", routine,
              data_failure_phrase(data_stream_failure()), path);
+    MessageBoxA(nullptr, text, "ERROR!", MB_OK);
+}
+
+// A file that opened but whose contents were refused names the line (and
+// column) at fault; every other failure reads like the binary commands'.
+void report_csv_failure(const char *path)
+{
+    if (data_stream_failure() != DATA_BAD_FORMAT) {
+        report_failure("read_csv_records", path);
+        return;
+    }
+    char where[128];
+    describe_csv_failure(where, sizeof where);
+    char text[PATH_BYTES + 256];
+    snprintf(text, sizeof text, "read_csv_records() - %s: %s!\n", where, path);
     MessageBoxA(nullptr, text, "ERROR!", MB_OK);
 }
 
@@ -48,8 +64,25 @@ void save_data_command(void)
 
 void import_csv_command(void)
 {
+    char path[PATH_BYTES];
+    if (!choose_open_file(path, ".csv"))
+        return;
+    if (!read_csv_records(path)) {
+        report_csv_failure(path);
+        return;
+    }
+    refresh_map();
+    MessageBoxA(nullptr, "Import complete", "Info", MB_OK);
 }
 
 void export_csv_command(void)
 {
+    char path[PATH_BYTES];
+    if (!choose_save_file(path, ".csv"))
+        return;
+    if (!write_csv_records(path)) {
+        report_failure("write_csv_records", path);
+        return;
+    }
+    MessageBoxA(nullptr, "Export complete", "Info", MB_OK);
 }
