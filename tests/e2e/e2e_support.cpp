@@ -265,3 +265,67 @@ void write_file_bytes(const std::string &path, const std::vector<uint8_t> &bytes
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write((const char *)bytes.data(), (std::streamsize)bytes.size());
 }
+
+void post_mouse(HWND window, UINT message, WPARAM flags, int x, int y)
+{
+    PostMessageA(window, message, flags, MAKELPARAM((short)x, (short)y));
+    pump_messages(0);
+}
+
+void key_stroke(int virtual_key, char ch)
+{
+    HWND focus = GetFocus();
+    UINT scan = MapVirtualKeyA((UINT)virtual_key, 0);
+    MSG message = {};
+    message.hwnd = focus;
+    message.message = WM_KEYDOWN;
+    message.wParam = (WPARAM)virtual_key;
+    message.lParam = (LPARAM)(1 | (scan << 16));
+    message.time = GetTickCount();
+    route_message(&message);
+    // Translation may already have queued the character; a user's key
+    // makes exactly one.
+    MSG queued;
+    bool translated = false;
+    while (PeekMessageA(&queued, nullptr, WM_CHAR, WM_CHAR, PM_REMOVE)) {
+        translated = true;
+        route_message(&queued);
+    }
+    if (ch && !translated) {
+        message.hwnd = GetFocus();
+        message.message = WM_CHAR;
+        message.wParam = (WPARAM)(unsigned char)ch;
+        route_message(&message);
+    }
+    message.hwnd = GetFocus();
+    message.message = WM_KEYUP;
+    message.wParam = (WPARAM)virtual_key;
+    message.lParam = (LPARAM)(1 | (scan << 16) | (1u << 30) | (1u << 31));
+    route_message(&message);
+    pump_messages(0);
+}
+
+void type_text(const char *text)
+{
+    for (const char *c = text; *c; c++)
+        key_stroke(VkKeyScanA(*c) & 0xFF, *c);
+}
+
+void choose_in_combo(HWND dialog, int combo_id, int position)
+{
+    HWND combo = GetDlgItem(dialog, combo_id);
+    SendMessageA(combo, CB_SETCURSEL, (WPARAM)position, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(combo_id, CBN_SELCHANGE), (LPARAM)combo);
+}
+
+std::string info_log_text(void)
+{
+    return item_text(panel_window(PANEL_INFO), IDC_INFO_LOG);
+}
+
+std::string item_text(HWND dialog, int id)
+{
+    std::vector<char> text(65536, '\0');
+    GetDlgItemTextA(dialog, id, text.data(), (int)text.size());
+    return text.data();
+}

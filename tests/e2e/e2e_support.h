@@ -65,3 +65,20 @@ void use_records(const std::vector<RespondentRecord> &records);
 
 std::vector<uint8_t> file_bytes(const std::string &path);
 void write_file_bytes(const std::string &path, const std::vector<uint8_t> &bytes);
+
+// Posts a mouse message with its key and button flags at client pixel
+// (x, y) and lets the message loop deliver it.
+void post_mouse(HWND window, UINT message, WPARAM flags, int x, int y);
+// A key stroke as the keyboard queues it (WM_KEYDOWN, the WM_CHAR that
+// translation makes, WM_KEYUP), for the window with the focus, through the
+// program's own loop step.  `ch` 0 for keys without a character.
+void key_stroke(int virtual_key, char ch);
+// Types each character of the text as a key stroke.
+void type_text(const char *text);
+// Picks a list position the way a user does: the selection, then the
+// CBN_SELCHANGE notification the combo box sends its dialog.
+void choose_in_combo(HWND dialog, int combo_id, int position);
+// The Info log's whole text.
+std::string info_log_text(void);
+// The text of a dialog item.
+std::string item_text(HWND dialog, int id);

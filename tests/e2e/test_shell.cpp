@@ -327,6 +327,22 @@ TEST_F(Shell, SaveDataAppendsTheExtensionAndWritesWhatWasLoaded)
     EXPECT_EQ(3u * 180u, file_bytes(saved + ".qvd").size());
 }
 
+TEST_F(Shell, ASaveNameWithNoRoomForTheExtensionIsRefused)
+{
+    use_records({respondent(77002)});
+    // 253 characters: the path buffer of 256 bytes cannot take ".qvd" too.
+    std::string path = work_path("");
+    path += std::string(253 - path.size(), 'n');
+    answer_file_dialog(path);
+    send_command(CMD_SAVE_DATA);
+    ASSERT_EQ(1u, message_boxes().size());
+    EXPECT_EQ("ERROR!", message_boxes()[0].caption);
+    EXPECT_EQ("choose_save_file() - name too long to add .qvd: " + path + "!\n",
+              message_boxes()[0].text);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(std::filesystem::exists(path + ".qvd"));
+}
+
 TEST_F(Shell, AFailedSaveIsReportedAndKeepsThePreviousFile)
 {
     std::string path = work_path("kept.qvd");

@@ -1,0 +1,573 @@
+// Data exchange and output through the menus: CSV import and export,
+// snapshots and printing.
+#include <windows.h>
+
+#include <commdlg.h>
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/shell.h"
+#include "e2e/e2e_support.h"
+#include "gis/bmp.h"
+#include "panels/snapshot.h"
+#include "resources/resource.h"
+#include "survey/data_stream.h"
+#include "survey/records.h"
+#include "survey/tally.h"
+#include "view/map_view.h"
+#include "view/page_layout.h"
+
+namespace {
+
+const char *const kHeader =
+    "Q1,Q2,Q3,Q4,Q5,Q6,Q6A,Q7,Q8,Q9,Q10,Q11,Q12,Q14,Q16,Q17,Q18,Q18A,Q18B,"
+    "Q19,Q20,Q21,Q22,Q23,Q26,Q27A,Q27B,Q27C,Q27D,Q27E,Q28,Q29,Q32,Q34A,"
+    "Q34B,Q34C,Q34D,Q34E,Q34F,Q34G,Q34I,Q35,Q36,Q37,Q38";
+const int kZipColumn = 32;
+
+// A CSV data line for respondent(zip): every answer 1 (an age of 25 and
+// one person group to 1 as well).
+std::string csv_line(int zip_code)
+{
+    std::string line = "25";
+    for (int c = 1; c < 45; c++)
+        line += "," + (c == kZipColumn ? std::to_string(zip_code) : std::string("1"));
+    return line;
+}
+
+std::string text_of(const std::string &path)
+{
+    std::vector<uint8_t> bytes = file_bytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+bool starts_with(const std::string &text, const std::string &start)
+{
+    return text.compare(0, start.size(), start) == 0;
+}
+
+std::vector<int32_t> map_counts(void)
+{
+    const TallyResult *result = tally_result();
+    return std::vector<int32_t>(result->counts, result->counts + ZIP_SLOTS);
+}
+
+// Makes the main window's client area the given size.
+void set_client_size(int width, int height)
+{
+    HWND window = main_window();
+    RECT frame = {0, 0, width, height};
+    AdjustWindowRectEx(&frame, (DWORD)GetWindowLongA(window, GWL_STYLE), TRUE,
+                       (DWORD)GetWindowLongA(window, GWL_EXSTYLE));
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    pump_messages(150);
+}
+
+// The frame timer runs: a held navigation arrow tilts the view on its ticks.
+bool timer_runs(void)
+{
+    float before = current_map_view()->tilt;
+    set_nav_command(NAV_TILT_DOWN);
+    pump_messages(400);
+    set_nav_command(NAV_NONE);
+    bool changed = current_map_view()->tilt != before;
+    MapView view = *current_map_view();
+    view.tilt = before;
+    set_map_view(&view);
+    return changed;
+}
+
+// The print dialog (the one with a printer combo box, cmb4) is answered
+// here with a button press; the shared answerer would take its From/To
+// edits for a file name box.  Other dialogs go on to the shared answerer.
+HHOOK print_hook;
+int print_answer;
+const int printer_combo = 0x473;
+
+void CALLBACK press_print_answer(HWND dialog, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(dialog, id);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(print_answer, BN_CLICKED),
+                 (LPARAM)GetDlgItem(dialog, print_answer));
+}
+
+LRESULT CALLBACK on_print_cbt(int code, WPARAM wparam, LPARAM lparam)
+{
+    if (code == HCBT_ACTIVATE && GetDlgItem((HWND)wparam, printer_combo)) {
+        SetTimer((HWND)wparam, 0x5E30, 50, press_print_answer);
+        return 0;
+    }
+    return CallNextHookEx(print_hook, code, wparam, lparam);
+}
+
+// Answers print dialogs with IDOK or IDCANCEL from now on; 0 stops.
+void answer_print_dialog(int button)
+{
+    print_answer = button;
+    if (button && !print_hook)
+        print_hook = SetWindowsHookExA(WH_CBT, on_print_cbt, nullptr, GetCurrentThreadId());
+    if (!button && print_hook) {
+        UnhookWindowsHookEx(print_hook);
+        print_hook = nullptr;
+    }
+}
+
+class Output : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        GetWindowRect(main_window(), &window_rect);
+        reset_program();
+    }
+    void TearDown() override
+    {
+        data_stream_inject_fault(FAULT_NONE, 0);
+        SetWindowPos(main_window(), nullptr, window_rect.left, window_rect.top,
+                     window_rect.right - window_rect.left, window_rect.bottom - window_rect.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        pump_messages(100);
+    }
+    RECT window_rect;
+};
+
+TEST_F(Output, ImportCsvReplacesTheDataSetAndRecounts)
+{
+    use_records({respondent(77005), respondent(77005), respondent(77010)});
+    std::vector<int32_t> expected = map_counts();
+    ASSERT_EQ(2, expected[5]);
+    use_records({respondent(77300)});
+
+    std::string path = work_path("import.csv");
+    write_file_bytes(path, {});
+    std::string text = std::string(kHeader) + "\r\n" + csv_line(77005) + "\r\n" +
+                       csv_line(77005) + "\r\n\r\n" + csv_line(77010);
+    write_file_bytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+    answer_file_dialog(path);
+    send_command(CMD_IMPORT_CSV);
+    ASSERT_EQ(1u, message_boxes().size());
+    EXPECT_EQ("Info", message_boxes()[0].caption);
+    EXPECT_EQ("Import complete", message_boxes()[0].text);
+    EXPECT_EQ(3, record_count());
+    EXPECT_EQ(expected, map_counts());
+    EXPECT_EQ(0, unanswered_file_dialogs());
+}
+
+TEST_F(Output, RefusedImportNamesTheLineAndKeepsDataAndMap)
+{
+    use_records({respondent(77005), respondent(77010)});
+    std::vector<int32_t> before = map_counts();
+    struct Case {
+        const char *name;
+        std::string text;
+        std::string message;
+    };
+    std::string good = csv_line(77020);
+    const Case cases[] = {
+        {"short.csv", std::string(kHeader) + "\n" + good + "\n" + good.substr(0, good.size() - 2) + "\n",
+         "line 3 has 44 cells, not 45"},
+        {"long-cell.csv", std::string(kHeader) + "\n" + good + "\n" + good + "\n" + "1234567890123456" +
+                              good.substr(2) + "\n",
+         "line 4, column 1 has more than 15 characters"},
+        {"long-line.csv", std::string(kHeader) + "\n" + std::string(5000, '7') + "\n",
+         "line 2 is longer than 4095 characters"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        message_boxes().clear();
+        std::string path = work_path(c.name);
+        write_file_bytes(path, std::vector<uint8_t>(c.text.begin(), c.text.end()));
+        answer_file_dialog(path);
+        send_command(CMD_IMPORT_CSV);
+        ASSERT_EQ(1u, message_boxes().size());
+        EXPECT_EQ("ERROR!", message_boxes()[0].caption);
+        EXPECT_EQ("read_csv_records() - " + c.message + ": " + path + "!",
+                  message_boxes()[0].text.substr(0, message_boxes()[0].text.find_last_not_of("\r\n") + 1));
+        EXPECT_EQ(2, record_count());
+        EXPECT_EQ(77005, record_data()[0].field[Q32]);
+        EXPECT_EQ(before, map_counts());
+    }
+}
+
+TEST_F(Output, ExportCsvWritesTheDataSetAndRefusesToHalfWrite)
+{
+    RespondentRecord voids = respondent(77005);
+    voids.field[Q6A] = 11;
+    voids.field[Q18A] = 3;
+    voids.field[Q18B] = 6;
+    use_records({respondent(77001), voids});
+    std::string path = work_path("export.csv");
+    answer_file_dialog(work_path("export"));
+    send_command(CMD_EXPORT_CSV);
+    ASSERT_EQ(1u, message_boxes().size());
+    EXPECT_EQ("Info", message_boxes()[0].caption);
+    EXPECT_EQ("Export complete", message_boxes()[0].text);
+    std::string one_line = "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,";
+    std::string tail = ",1,1,1,1,1,1,1,1,1,1,1,1\r\n";
+    EXPECT_EQ(std::string(kHeader) + "\r\n" + one_line + "77001" + tail +
+                  "1,1,1,1,1,1,VOID,1,1,1,1,1,1,1,1,1,1,VOID,VOID,1,1,1,1,1,1,1,1,1,1,1,1,1,77005" + tail,
+              text_of(path));
+
+    // A write that fails leaves the file as it was and says so.
+    std::string previous = text_of(path);
+    use_records({respondent(77002)});
+    message_boxes().clear();
+    data_stream_inject_fault(FAULT_WRITE, 2);
+    answer_file_dialog(path);
+    send_command(CMD_EXPORT_CSV);
+    // The save dialog first asks whether to replace the file.
+    ASSERT_FALSE(message_boxes().empty());
+    for (const BoxRecord &box : message_boxes())
+        EXPECT_NE("Export complete", box.text);
+    EXPECT_EQ("ERROR!", message_boxes().back().caption);
+    EXPECT_TRUE(starts_with(message_boxes().back().text,
+                            "write_csv_records() - can't write record file: " + path + "!"))
+        << message_boxes().back().text;
+    EXPECT_EQ(previous, text_of(path));
+    EXPECT_FALSE(std::filesystem::exists(path + ".~tmp"));
+}
+
+TEST_F(Output, SnapshotEqualsTheFrameAtEvenAndOddWidths)
+{
+    for (int width : {1000, 1001}) {
+        SCOPED_TRACE(width);
+        set_client_size(width, 600);
+        ASSERT_EQ(width, client_width());
+        ASSERT_EQ(600, client_height());
+        message_boxes().clear();
+        std::string path = work_path("shot-" + std::to_string(width) + ".bmp");
+        answer_file_dialog(path);
+        send_command(CMD_SAVE_SNAPSHOT);
+        ASSERT_EQ(1u, message_boxes().size());
+        EXPECT_EQ("Info", message_boxes()[0].caption);
+        EXPECT_EQ("Save complete", message_boxes()[0].text);
+
+        size_t stride = ((size_t)width * 3 + 3) & ~(size_t)3;
+        EXPECT_EQ(width == 1001 ? 3004u : 3000u, stride);
+        EXPECT_EQ(54 + stride * 600, file_bytes(path).size());
+        RgbImage image = {0, 0, 0, nullptr};
+        ASSERT_EQ(1, read_bmp(path.c_str(), &image));
+        Frame frame = read_frame();
+        EXPECT_EQ(width, image.width);
+        EXPECT_EQ(600, image.height);
+        size_t bytes = (size_t)image.width * image.height * 3;
+        ASSERT_EQ(frame.pixels.size(), bytes);
+        EXPECT_EQ(0, memcmp(frame.pixels.data(), image.pixels, bytes));
+        image_free(&image);
+    }
+}
+
+TEST_F(Output, SnapshotNameGetsItsExtensionAndPanelsAndTimerCarryOn)
+{
+    ShowWindow(panel_window(PANEL_INFO), SW_SHOWNA);
+    ShowWindow(panel_window(PANEL_GIS), SW_HIDE);
+    std::string path = work_path("plain-name");
+    answer_file_dialog(path);
+    send_command(CMD_SAVE_SNAPSHOT);
+    EXPECT_TRUE(std::filesystem::exists(path + ".bmp"));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    const int visible[PANEL_COUNT] = {1, 1, 0, 1, 0};
+    for (int p = 0; p < PANEL_COUNT; p++)
+        EXPECT_EQ(visible[p] != 0, IsWindowVisible(panel_window(p)) != 0) << "panel " << p;
+    EXPECT_TRUE(timer_runs());
+
+    // A cancelled snapshot and a cancelled printout restart the timer as well.
+    cancel_file_dialog();
+    send_command(CMD_SAVE_SNAPSHOT);
+    EXPECT_EQ(1u, message_boxes().size());
+    EXPECT_TRUE(timer_runs());
+    answer_print_dialog(IDCANCEL);
+    send_command(CMD_PRINT);
+    answer_print_dialog(0);
+    for (int p = 0; p < PANEL_COUNT; p++)
+        EXPECT_EQ(visible[p] != 0, IsWindowVisible(panel_window(p)) != 0) << "panel " << p;
+    EXPECT_TRUE(timer_runs());
+}
+
+TEST_F(Output, FailedSnapshotWriteReportsAnError)
+{
+    std::string path = work_path("failed-shot.bmp");
+    data_stream_inject_fault(FAULT_WRITE, 2);
+    answer_file_dialog(path);
+    send_command(CMD_SAVE_SNAPSHOT);
+    ASSERT_EQ(1u, message_boxes().size());
+    EXPECT_EQ("ERROR!", message_boxes()[0].caption);
+    EXPECT_TRUE(starts_with(message_boxes()[0].text,
+                            "save_snapshot() - can't write snapshot file: " + path + "!"))
+        << message_boxes()[0].text;
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(timer_runs());
+}
+
+// A 24-bit DIB section standing in for a printer page.
+struct MemoryPage {
+    HDC dc;
+    HBITMAP bitmap;
+    uint8_t *bits;  // bottom-up BGR rows padded to four bytes
+    int width, height;
+    TileColour at(int x, int y_from_bottom) const
+    {
+        size_t stride = ((size_t)width * 3 + 3) & ~(size_t)3;
+        const uint8_t *p = bits + (size_t)y_from_bottom * stride + (size_t)x * 3;
+        return {p[2], p[1], p[0]};
+    }
+};
+
+MemoryPage make_page(int width, int height)
+{
+    MemoryPage page = {nullptr, nullptr, nullptr, width, height};
+    BITMAPINFO info;
+    memset(&info, 0, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    page.dc = CreateCompatibleDC(nullptr);
+    void *bits = nullptr;
+    page.bitmap = CreateDIBSection(page.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    page.bits = (uint8_t *)bits;
+    SelectObject(page.dc, page.bitmap);
+    size_t stride = ((size_t)width * 3 + 3) & ~(size_t)3;
+    memset(page.bits, 255, stride * height);
+    return page;
+}
+
+void free_page(MemoryPage *page)
+{
+    DeleteDC(page->dc);
+    DeleteObject(page->bitmap);
+}
+
+bool same_colour(TileColour a, TileColour b)
+{
+    return abs(a.r - b.r) <= 8 && abs(a.g - b.g) <= 8 && abs(a.b - b.b) <= 8;
+}
+
+TEST_F(Output, GdiPrintingPlacesThePictureScaledAndCentred)
+{
+    // Four flat quadrants, so placement errors show as wrong colours.
+    const TileColour quadrant[4] = {{200, 40, 40}, {40, 160, 40}, {40, 40, 200}, {220, 200, 40}};
+    struct Case {
+        int page_width, page_height, width, height;
+    };
+    const Case cases[] = {{480, 660, 100, 60}, {660, 480, 60, 100}, {300, 300, 50, 50}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + " on " +
+                     std::to_string(c.page_width) + " x " + std::to_string(c.page_height));
+        RgbImage image = {0, 0, 0, nullptr};
+        ASSERT_EQ(1, image_alloc(c.width, c.height, 3, &image));
+        for (int y = 0; y < c.height; y++)
+            for (int x = 0; x < c.width; x++) {
+                TileColour q = quadrant[(y >= c.height / 2) * 2 + (x >= c.width / 2)];
+                uint8_t *p = image.pixels + ((size_t)y * c.width + x) * 3;
+                p[0] = q.r;
+                p[1] = q.g;
+                p[2] = q.b;
+            }
+        MemoryPage page = make_page(c.page_width, c.page_height);
+        ASSERT_EQ(1, stretch_image_to_page(page.dc, c.page_width, c.page_height, &image));
+        GdiFlush();
+        PagePlacement placement;
+        ASSERT_EQ(1, place_on_page(c.page_width, c.page_height, c.width, c.height, &placement));
+        float w = c.width * placement.scale, h = c.height * placement.scale;
+        const TileColour white = {255, 255, 255};
+        // Quadrant centres land where the placement puts them.
+        for (int q = 0; q < 4; q++) {
+            int x = (int)(placement.x0 + w * (q % 2 ? 0.75f : 0.25f));
+            int y = (int)(placement.y0 + h * (q / 2 ? 0.75f : 0.25f));
+            EXPECT_TRUE(same_colour(quadrant[q], page.at(x, y))) << "quadrant " << q;
+        }
+        // Just outside the picture the page stays white; just inside it is not.
+        if (placement.y0 >= 2) {
+            EXPECT_TRUE(same_colour(white, page.at(c.page_width / 2, (int)placement.y0 - 2)));
+            EXPECT_TRUE(same_colour(white, page.at(c.page_width / 2, (int)(placement.y0 + h) + 1)));
+        }
+        if (placement.x0 >= 2) {
+            EXPECT_TRUE(same_colour(white, page.at((int)placement.x0 - 2, c.page_height / 2)));
+            EXPECT_TRUE(same_colour(white, page.at((int)(placement.x0 + w) + 1, c.page_height / 2)));
+        }
+        EXPECT_FALSE(same_colour(white, page.at((int)placement.x0 + 1, (int)placement.y0 + 1)));
+        EXPECT_FALSE(same_colour(white, page.at((int)(placement.x0 + w) - 2, (int)(placement.y0 + h) - 2)));
+        free_page(&page);
+        image_free(&image);
+    }
+}
+
+// Page geometry of the default printer; false when there is none.
+struct PrinterPage {
+    int width, height;              // printable area (HORZRES, VERTRES)
+    int paper_width, paper_height;  // whole sheet
+    int offset_x, offset_y;         // printable area's top left on the sheet
+};
+
+bool default_printer_page(PrinterPage *page)
+{
+    PRINTDLGA probe;
+    memset(&probe, 0, sizeof probe);
+    probe.lStructSize = sizeof probe;
+    probe.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
+    if (!PrintDlgA(&probe) || !probe.hDC)
+        return false;
+    page->width = GetDeviceCaps(probe.hDC, HORZRES);
+    page->height = GetDeviceCaps(probe.hDC, VERTRES);
+    page->paper_width = GetDeviceCaps(probe.hDC, PHYSICALWIDTH);
+    page->paper_height = GetDeviceCaps(probe.hDC, PHYSICALHEIGHT);
+    page->offset_x = GetDeviceCaps(probe.hDC, PHYSICALOFFSETX);
+    page->offset_y = GetDeviceCaps(probe.hDC, PHYSICALOFFSETY);
+    DeleteDC(probe.hDC);
+    if (probe.hDevMode)
+        GlobalFree(probe.hDevMode);
+    if (probe.hDevNames)
+        GlobalFree(probe.hDevNames);
+    return true;
+}
+
+std::vector<std::string> pdf_files(const std::string &dir)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto &entry : std::filesystem::directory_iterator(dir, error))
+        if (entry.path().extension() == ".pdf")
+            names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// A binary PPM as written by pdftoppm.
+struct Ppm {
+    int width = 0, height = 0;
+    std::vector<uint8_t> pixels;  // rows top first, RGB
+    TileColour at(int x, int y) const
+    {
+        const uint8_t *p = &pixels[((size_t)y * width + x) * 3];
+        return {p[0], p[1], p[2]};
+    }
+};
+
+bool read_ppm(const std::string &path, Ppm *ppm)
+{
+    std::vector<uint8_t> bytes = file_bytes(path);
+    int maxval = 0, used = 0;
+    if (bytes.size() < 16 ||
+        sscanf((const char *)bytes.data(), "P6 %d %d %d%n", &ppm->width, &ppm->height, &maxval, &used) != 3)
+        return false;
+    size_t start = (size_t)used + 1;
+    size_t size = (size_t)ppm->width * ppm->height * 3;
+    if (maxval != 255 || bytes.size() < start + size)
+        return false;
+    ppm->pixels.assign(bytes.begin() + start, bytes.begin() + start + size);
+    return true;
+}
+
+// Starts a Unix program (Wine runs it natively; its arguments are Unix
+// paths) and waits for it; Wine gives no exit code for it, so callers
+// check its output.
+bool run_unix(const std::string &command_line)
+{
+    std::vector<char> line(command_line.begin(), command_line.end());
+    line.push_back('\0');
+    STARTUPINFOA start;
+    memset(&start, 0, sizeof start);
+    start.cb = sizeof start;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start,
+                        &process)) {
+        printf("CreateProcessA failed: %lu\n", GetLastError());
+        return false;
+    }
+    WaitForSingleObject(process.hProcess, 60000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+TEST_F(Output, PrintsCentredAndScaledThroughThePrintQueue)
+{
+    PrinterPage page;
+    if (!default_printer_page(&page))
+        GTEST_SKIP() << "no printer is configured (scripts/print-queue sets up a PDF printer)";
+    const char *pdf_dir = getenv("QUORVEL_PDF_DIR");
+    if (!pdf_dir || !*pdf_dir)
+        GTEST_SKIP() << "QUORVEL_PDF_DIR (where the PDF printer writes) is not set";
+    std::string unix_dir = pdf_dir;
+    std::string dir = "Z:" + unix_dir;
+    std::vector<std::string> before = pdf_files(dir);
+
+    Frame frame = read_frame();
+    answer_print_dialog(IDOK);
+    send_command(CMD_PRINT);
+    answer_print_dialog(0);
+    ASSERT_FALSE(message_boxes().empty());
+    EXPECT_EQ("Info", message_boxes().back().caption);
+    EXPECT_EQ("Print spooled", message_boxes().back().text);
+    EXPECT_TRUE(timer_runs());
+
+    std::string pdf;
+    for (int wait = 0; wait < 150 && pdf.empty(); wait++) {
+        pump_messages(200);
+        for (const std::string &name : pdf_files(dir))
+            if (std::find(before.begin(), before.end(), name) == before.end())
+                pdf = name;
+    }
+    ASSERT_FALSE(pdf.empty()) << "no new PDF in " << unix_dir;
+    pump_messages(1000);  // let the writer finish the file
+    char prefix[64];
+    snprintf(prefix, sizeof prefix, "/tmp/quorvel-printout-%lu", GetCurrentProcessId());
+    const int dpi = 40;
+    ASSERT_TRUE(run_unix("Z:\\usr\\bin\\pdftoppm -r " + std::to_string(dpi) + " -singlefile " +
+                         unix_dir + "/" + pdf + " " + prefix));
+    Ppm ppm;
+    for (int wait = 0; wait < 50 && !std::filesystem::exists(std::string("Z:") + prefix + ".ppm"); wait++)
+        pump_messages(200);
+    ASSERT_TRUE(read_ppm(std::string("Z:") + prefix + ".ppm", &ppm));
+    std::filesystem::remove(std::string("Z:") + prefix + ".ppm");
+
+    // Where the picture should be, in sheet pixels of the PPM.
+    PagePlacement placement;
+    ASSERT_EQ(1, place_on_page(page.width, page.height, frame.width, frame.height, &placement));
+    float k = (float)ppm.width / (float)page.paper_width;
+    float left = (page.offset_x + placement.x0) * k;
+    float right = (page.offset_x + placement.x0 + frame.width * placement.scale) * k;
+    float top = (page.offset_y + page.height - placement.y0 - frame.height * placement.scale) * k;
+    float bottom = (page.offset_y + page.height - placement.y0) * k;
+
+    // The bounding box of everything not white.
+    int min_x = ppm.width, max_x = -1, min_y = ppm.height, max_y = -1;
+    for (int y = 0; y < ppm.height; y++)
+        for (int x = 0; x < ppm.width; x++) {
+            TileColour c = ppm.at(x, y);
+            if (c.r < 235 || c.g < 235 || c.b < 235) {
+                min_x = std::min(min_x, x);
+                max_x = std::max(max_x, x);
+                min_y = std::min(min_y, y);
+                max_y = std::max(max_y, y);
+            }
+        }
+    const float slack = 3.0f;
+    EXPECT_NEAR(left, min_x, slack);
+    EXPECT_NEAR(right, max_x + 1, slack);
+    EXPECT_NEAR(top, min_y, slack);
+    EXPECT_NEAR(bottom, max_y + 1, slack);
+
+    // The picture is the frame, upright: sample it away from colour edges.
+    for (float fx : {0.3f, 0.7f})
+        for (float fy : {0.3f, 0.7f}) {
+            int px = (int)(left + (right - left) * fx), py = (int)(top + (bottom - top) * fy);
+            TileColour want = frame_pixel(frame, (int)(frame.width * fx), (int)(frame.height * fy));
+            TileColour got = ppm.at(px, py);
+            EXPECT_TRUE(abs(want.r - got.r) <= 40 && abs(want.g - got.g) <= 40 &&
+                        abs(want.b - got.b) <= 40)
+                << "at " << fx << ", " << fy << ": want " << (int)want.r << "," << (int)want.g << ","
+                << (int)want.b << " got " << (int)got.r << "," << (int)got.g << "," << (int)got.b;
+        }
+}
+
+}  // namespace
