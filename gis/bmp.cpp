@@ -120,6 +120,9 @@ int read_bmp(const char *path, RgbImage *image)
         return 0;
     if (!data_stream_open_read(path))
         return 0;
+    int64_t file_size;
+    if (!data_stream_size(&file_size))
+        return fail_read(DATA_CANT_READ);
 
     uint8_t header[HEADER_BYTES];
     if (!data_stream_read(header, sizeof header))
@@ -134,6 +137,10 @@ int read_bmp(const char *path, RgbImage *image)
     if (bytes_per_pixel != 3 || compression != 0 || width < 1 || width > BMP_MAX_SIDE ||
         height < 1 || height > BMP_MAX_SIDE)
         return fail_read(DATA_BAD_FORMAT);
+    // A short file fails before the buffer its header asks for is taken, so
+    // a few damaged bytes cannot claim 800 MB.
+    if (file_size - HEADER_BYTES < padded_row_bytes(width) * height)
+        return fail_read(DATA_CANT_READ);
 
     // Filled in a local record so the caller's record changes only on success.
     RgbImage read;
