@@ -92,18 +92,23 @@ int fail_format(int problem, int32_t line, int32_t column, int32_t cells)
 }
 
 // Reads the next line without its line end into `line`.  1 with a line,
-// 0 at the end of the file or on failure (failure then set; *too_long
-// when the line does not fit).
-int next_line(char *line, int *too_long)
+// 0 at the end of the file or on failure (failure then set; *problem says
+// when the line is too long or holds a NUL byte, which is no text).
+int next_line(char *line, int *problem)
 {
-    *too_long = 0;
-    if (!data_stream_read_line(line, LINE_BUFFER_BYTES))
+    *problem = CSV_NO_PROBLEM;
+    int read;
+    if (!data_stream_read_line(line, LINE_BUFFER_BYTES, &read))
         return 0;
-    size_t length = strlen(line);
+    size_t length = (size_t)read;
+    if (memchr(line, '\0', length)) {
+        *problem = CSV_NUL_CHARACTER;
+        return 0;
+    }
     int had_line_feed = length > 0 && line[length - 1] == '\n';
     // A full buffer without a line feed means the line goes on.
     if (!had_line_feed && length == LINE_BUFFER_BYTES - 1) {
-        *too_long = 1;
+        *problem = CSV_LINE_TOO_LONG;
         return 0;
     }
     if (had_line_feed)
@@ -111,7 +116,7 @@ int next_line(char *line, int *too_long)
     if (length > 0 && line[length - 1] == '\r')
         line[--length] = '\0';
     if (length > CSV_LINE_CHARS) {
-        *too_long = 1;
+        *problem = CSV_LINE_TOO_LONG;
         return 0;
     }
     return 1;
@@ -174,13 +179,13 @@ int read_csv_records(const char *path)
     }
     char line[LINE_BUFFER_BYTES];
     CsvCells cells;
-    int too_long;
+    int problem;
     int32_t number = 0;
     for (;;) {
-        if (!next_line(line, &too_long)) {
-            if (too_long) {
+        if (!next_line(line, &problem)) {
+            if (problem != CSV_NO_PROBLEM) {
                 buffer_free(&buffer);
-                return fail_format(CSV_LINE_TOO_LONG, number + 1, 0, 0);
+                return fail_format(problem, number + 1, 0, 0);
             }
             break;
         }
@@ -229,6 +234,9 @@ void describe_csv_failure(char *text, size_t size)
     case CSV_CELL_TOO_LONG:
         snprintf(text, size, "line %d, column %d has more than %d characters", (int)f->line,
                  (int)f->column, (int)CSV_CELL_CHARS);
+        break;
+    case CSV_NUL_CHARACTER:
+        snprintf(text, size, "line %d holds a NUL character", (int)f->line);
         break;
     case CSV_WRONG_CELL_COUNT:
         snprintf(text, size, "line %d has %d cells, not %d", (int)f->line, (int)f->cells,

@@ -26,7 +26,8 @@ enum CsvProblem {
     CSV_NO_PROBLEM,
     CSV_LINE_TOO_LONG,
     CSV_CELL_TOO_LONG,
-    CSV_WRONG_CELL_COUNT
+    CSV_WRONG_CELL_COUNT,
+    CSV_NUL_CHARACTER
 };
 
 struct CsvFailure {

@@ -79,13 +79,25 @@ int data_stream_read(void *buffer, size_t bytes)
     return 1;
 }
 
-int data_stream_read_line(char *buffer, int size)
+int data_stream_read_line(char *buffer, int size, int *length)
 {
-    if (!data_stream)
+    *length = 0;
+    if (!data_stream || size < 2)
         return fail(DATA_CANT_READ);
-    if (!fgets(buffer, size, data_stream)) {
-        if (ferror(data_stream))
-            return fail(DATA_CANT_READ);
+    int used = 0;
+    while (used < size - 1) {
+        int c = getc(data_stream);
+        if (c == EOF)
+            break;
+        buffer[used++] = (char)c;
+        if (c == '\n')
+            break;
+    }
+    buffer[used] = '\0';
+    *length = used;
+    if (ferror(data_stream))
+        return fail(DATA_CANT_READ);
+    if (used == 0) {
         last_failure = DATA_OK;
         return 0;
     }

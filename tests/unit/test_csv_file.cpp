@@ -245,6 +245,8 @@ TEST_F(CsvFile, RefusesMalformedLinesNamingThePlaceAndKeepsTheDataSet)
          CSV_LINE_TOO_LONG, 2, 0, 0, "line 2 is longer than 4095 characters"},
         {"a long header", std::string(5000, 'Q') + "\n" + good + "\n", CSV_LINE_TOO_LONG, 1, 0, 0,
          "line 1 is longer than 4095 characters"},
+        {"a NUL byte", std::string(kHeader) + "\n" + good + "\n" + std::string("1\0", 2) + good + "\n",
+         CSV_NUL_CHARACTER, 3, 0, 0, "line 3 holds a NUL character"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

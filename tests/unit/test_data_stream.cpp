@@ -27,8 +27,9 @@ std::vector<std::string> read_lines(const std::string &text, int size)
     if (!write_file_text(path, text) || !data_stream_open_read(path.c_str()))
         return { "<cannot open>" };
     std::vector<char> buffer(size);
-    while (data_stream_read_line(buffer.data(), size))
-        lines.push_back(buffer.data());
+    int length;
+    while (data_stream_read_line(buffer.data(), size, &length))
+        lines.push_back(std::string(buffer.data(), (size_t)length));
     data_stream_close();
     return lines;
 }
@@ -43,6 +44,7 @@ TEST_F(DataStreamTest, ReadLineSplitsLikeFgets)
         { "blank lines", "\n\nx\n", 64, { "\n", "\n", "x\n" } },
         { "long line cut into pieces", "abcdefg\nh\n", 4, { "abc", "def", "g\n", "h\n" } },
         { "exact fit", "abc\n", 5, { "abc\n" } },
+        { "NUL bytes counted", std::string("a\0b\n", 4), 64, { std::string("a\0b\n", 4) } },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -56,7 +58,8 @@ TEST_F(DataStreamTest, OpenMissingFileFails)
     EXPECT_EQ(0, data_stream_open_read(temp_path("absent.txt").c_str()));
     EXPECT_EQ(DATA_CANT_OPEN, data_stream_failure());
     char line[8];
-    EXPECT_EQ(0, data_stream_read_line(line, sizeof line));
+    int length;
+    EXPECT_EQ(0, data_stream_read_line(line, sizeof line, &length));
     EXPECT_EQ(DATA_CANT_READ, data_stream_failure());
 }
 
