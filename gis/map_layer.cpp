@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <GL/gl.h>
-#include <stdlib.h>
 
 #include "gis/bmp.h"
 #include "gis/map_layer.h"
@@ -17,10 +16,8 @@ namespace {
 
 // Mosaic bounds in degrees; the tiles meet at the map anchor.
 const float map_west = -96.62202f;
-const float map_middle_x = -95.4877f;
 const float map_east = -94.35338f;
 const float map_south = 28.76915f;
-const float map_middle_y = 29.837934f;
 const float map_north = 30.90672f;
 const float map_width = 2.2686386f;
 const float map_height = 2.1375694f;
@@ -66,10 +63,12 @@ void compile_tile_quads(void)
                                    LIST_UPPER_LEFT};
     for (GLuint list : lists)
         glDeleteLists(list, 1);
-    compile_tile_quad(LIST_LOWER_LEFT, map_west, map_south, map_middle_x, map_middle_y);
-    compile_tile_quad(LIST_LOWER_RIGHT, map_middle_x, map_south, map_east, map_middle_y);
-    compile_tile_quad(LIST_UPPER_LEFT, map_west, map_middle_y, map_middle_x, map_north);
-    compile_tile_quad(LIST_UPPER_RIGHT, map_middle_x, map_middle_y, map_east, map_north);
+    const float middle_x = map_anchor.x;
+    const float middle_y = map_anchor.y;
+    compile_tile_quad(LIST_LOWER_LEFT, map_west, map_south, middle_x, middle_y);
+    compile_tile_quad(LIST_LOWER_RIGHT, middle_x, map_south, map_east, middle_y);
+    compile_tile_quad(LIST_UPPER_LEFT, map_west, middle_y, middle_x, map_north);
+    compile_tile_quad(LIST_UPPER_RIGHT, middle_x, middle_y, map_east, map_north);
 }
 
 // Corners 0..3 of a bar's footprint: south-west, south-east, north-east,
