@@ -474,49 +474,67 @@ TEST_F(Shell, QuitReleasesEveryTextureAndList)
 
 namespace {
 
-struct FoundWindow {
+// The windows of another process: its main window and any "ERROR!" box.
+struct ProcessWindows {
     DWORD process;
-    HWND window;
+    HWND main;
+    HWND error_box;
 };
 
-BOOL CALLBACK find_main_window(HWND window, LPARAM param)
+BOOL CALLBACK find_process_windows(HWND window, LPARAM param)
 {
-    FoundWindow *found = (FoundWindow *)param;
+    ProcessWindows *found = (ProcessWindows *)param;
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
+    if (process != found->process)
+        return TRUE;
     char class_name[16] = "";
     GetClassNameA(window, class_name, sizeof class_name);
-    if (process == found->process && strcmp(class_name, "mainw") == 0) {
-        found->window = window;
-        return FALSE;
-    }
+    char caption[16] = "";
+    GetWindowTextA(window, caption, sizeof caption);
+    if (strcmp(class_name, "mainw") == 0)
+        found->main = window;
+    else if (strcmp(caption, "ERROR!") == 0)
+        found->error_box = window;
     return TRUE;
 }
 
-// Starts quorvel.exe in the test's working directory, ends it with the
-// given message and returns its exit code.
-DWORD run_program_and_end_it(UINT message, WPARAM wparam)
+std::string windows_path(const std::string &unix_path)
 {
-    std::string exe = std::string("Z:") + QUORVEL_EXE;
-    for (char &c : exe)
+    std::string path = "Z:" + unix_path;
+    for (char &c : path)
         if (c == '/')
             c = '\\';
+    return path;
+}
+
+// Starts a quorvel.exe in the given working directory, ends it with the
+// given message and returns its exit code; *error_shown tells whether it
+// showed an "ERROR!" box on the way.
+DWORD run_program_and_end_it(const std::string &exe, const std::string &folder, UINT message,
+                             WPARAM wparam, bool *error_shown)
+{
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                        work_dir().c_str(), &startup, &process)) {
+                        folder.c_str(), &startup, &process)) {
         ADD_FAILURE() << "cannot start " << exe;
         return 0xFFFFFFFF;
     }
-    FoundWindow found = {process.dwProcessId, nullptr};
-    for (int tries = 0; tries < 200 && !found.window; tries++) {
+    ProcessWindows found = {process.dwProcessId, nullptr, nullptr};
+    for (int tries = 0; tries < 200 && !found.main; tries++) {
         pump_messages(100);
-        EnumWindows(find_main_window, (LPARAM)&found);
+        EnumWindows(find_process_windows, (LPARAM)&found);
     }
-    EXPECT_NE(nullptr, found.window);
+    EXPECT_NE(nullptr, found.main);
     pump_messages(300);
-    PostMessageA(found.window, message, wparam, 0);
+    EnumWindows(find_process_windows, (LPARAM)&found);
+    *error_shown = found.error_box != nullptr;
+    if (found.error_box)
+        PostMessageA(found.error_box, WM_COMMAND, IDOK, 0);
+    pump_messages(100);
+    PostMessageA(found.main, message, wparam, 0);
     DWORD code = 0xFFFFFFFF;
     if (WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &code);
@@ -531,6 +549,27 @@ DWORD run_program_and_end_it(UINT message, WPARAM wparam)
 
 TEST_F(Shell, QuitAndClosingTheWindowBothExitWithZero)
 {
-    EXPECT_EQ(0u, run_program_and_end_it(WM_COMMAND, CMD_QUIT));
-    EXPECT_EQ(0u, run_program_and_end_it(WM_CLOSE, 0));
+    bool error_shown;
+    std::string exe = windows_path(QUORVEL_EXE);
+    EXPECT_EQ(0u, run_program_and_end_it(exe, work_dir(), WM_COMMAND, CMD_QUIT, &error_shown));
+    EXPECT_FALSE(error_shown);
+    EXPECT_EQ(0u, run_program_and_end_it(exe, work_dir(), WM_CLOSE, 0, &error_shown));
+    EXPECT_FALSE(error_shown);
+}
+
+TEST_F(Shell, ThePackageUnpacksIntoAWorkingProgram)
+{
+    // scripts/test unpacks the package that scripts/package builds.
+    const char *unpacked = getenv("QUORVEL_PACKAGE_DIR");
+    if (!unpacked)
+        GTEST_SKIP() << "QUORVEL_PACKAGE_DIR is not set (scripts/test sets it)";
+    std::string folder = windows_path(std::string(unpacked) + "/quorvel");
+    bool error_shown;
+    EXPECT_EQ(0u, run_program_and_end_it(folder + "\\quorvel.exe", folder, WM_COMMAND, CMD_QUIT,
+                                         &error_shown));
+    EXPECT_FALSE(error_shown) << "the unpacked program could not read its base map";
+    for (const char *file : {"data\\maps\\ll.bmp", "data\\maps\\ur.bmp",
+                             "data\\samples\\sample-survey.qvd", "data\\samples\\sample-survey.csv",
+                             "User Guide.txt"})
+        EXPECT_TRUE(std::filesystem::exists(folder + "\\" + file)) << file;
 }
