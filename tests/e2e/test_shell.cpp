@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "app/shell.h"
@@ -14,6 +15,7 @@
 #include "gis/zip_table.h"
 #include "panels/info_panel.h"
 #include "resources/resource.h"
+#include "survey/catalogue.h"
 #include "survey/data_stream.h"
 #include "survey/record_file.h"
 #include "survey/tally.h"
@@ -508,11 +510,12 @@ std::string windows_path(const std::string &unix_path)
     return path;
 }
 
-// Starts a quorvel.exe in the given working directory, ends it with the
-// given message and returns its exit code; *error_shown tells whether it
-// showed an "ERROR!" box on the way.
+// Starts a quorvel.exe in the given working directory, runs while_running
+// (if any) on its windows, ends it with the given message and returns its
+// exit code; *error_shown tells whether it showed an "ERROR!" box on the way.
 DWORD run_program_and_end_it(const std::string &exe, const std::string &folder, UINT message,
-                             WPARAM wparam, bool *error_shown)
+                             WPARAM wparam, bool *error_shown,
+                             const std::function<void(const ProcessWindows &)> &while_running = {})
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -534,6 +537,8 @@ DWORD run_program_and_end_it(const std::string &exe, const std::string &folder, 
     if (found.error_box)
         PostMessageA(found.error_box, WM_COMMAND, IDOK, 0);
     pump_messages(100);
+    if (while_running && found.main)
+        while_running(found);
     PostMessageA(found.main, message, wparam, 0);
     DWORD code = 0xFFFFFFFF;
     if (WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0)
@@ -545,6 +550,38 @@ DWORD run_program_and_end_it(const std::string &exe, const std::string &folder, 
     return code;
 }
 
+struct PanelSearch {
+    DWORD process;
+    const char *caption;
+    HWND found;
+};
+
+BOOL CALLBACK find_panel(HWND window, LPARAM param)
+{
+    PanelSearch *search = (PanelSearch *)param;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char caption[32] = "";
+    GetWindowTextA(window, caption, sizeof caption);
+    if (process == search->process && strcmp(caption, search->caption) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND process_panel(DWORD process, const char *caption)
+{
+    PanelSearch search = {process, caption, nullptr};
+    EnumWindows(find_panel, (LPARAM)&search);
+    return search.found;
+}
+
+int other_combo_selection(HWND panel, int id)
+{
+    return (int)SendDlgItemMessageA(panel, id, CB_GETCURSEL, 0, 0);
+}
+
 }  // namespace
 
 TEST_F(Shell, QuitAndClosingTheWindowBothExitWithZero)
@@ -554,6 +591,38 @@ TEST_F(Shell, QuitAndClosingTheWindowBothExitWithZero)
     EXPECT_EQ(0u, run_program_and_end_it(exe, work_dir(), WM_COMMAND, CMD_QUIT, &error_shown));
     EXPECT_FALSE(error_shown);
     EXPECT_EQ(0u, run_program_and_end_it(exe, work_dir(), WM_CLOSE, 0, &error_shown));
+    EXPECT_FALSE(error_shown);
+}
+
+// The "Saved" items restore what a "Default" command replaced; only a fresh
+// program has never had one, so this runs in its own process.
+TEST_F(Shell, SavedItemsBeforeAnyDefaultOnlyDraw)
+{
+    bool error_shown;
+    DWORD code = run_program_and_end_it(
+        windows_path(QUORVEL_EXE), work_dir(), WM_COMMAND, CMD_QUIT, &error_shown,
+        [](const ProcessWindows &program) {
+            HWND question = process_panel(program.process, "Question Panel");
+            HWND demographics = process_panel(program.process, "Demographics Panel");
+            ASSERT_NE(nullptr, question);
+            ASSERT_NE(nullptr, demographics);
+            SendDlgItemMessageA(question, IDC_QUESTION_NEXT, BM_CLICK, 0, 0);
+            SendDlgItemMessageA(question, IDC_QUESTION_NEXT, BM_CLICK, 0, 0);
+            SendDlgItemMessageA(demographics, IDC_DEMO_AGE, CB_SETCURSEL, 4, 0);
+            SendMessageA(demographics, WM_COMMAND, MAKEWPARAM(IDC_DEMO_AGE, CBN_SELCHANGE),
+                         (LPARAM)GetDlgItem(demographics, IDC_DEMO_AGE));
+            std::string text = item_text(question, IDC_QUESTION_TEXT);
+            EXPECT_EQ(catalogue_entry(2)->text, text);
+
+            for (int command : {CMD_SAVED_LOCATION, CMD_SAVED_DEMOGRAPHICS, CMD_SAVED_QUESTION})
+                SendMessageA(program.main, WM_COMMAND, (WPARAM)command, 0);
+            EXPECT_TRUE(IsWindow(program.main));
+            EXPECT_EQ(text, item_text(question, IDC_QUESTION_TEXT));
+            EXPECT_EQ(0, other_combo_selection(question, IDC_QUESTION_ANSWER));
+            EXPECT_EQ(4, other_combo_selection(demographics, IDC_DEMO_AGE));
+            EXPECT_EQ(0, other_combo_selection(demographics, IDC_DEMO_SEX));
+        });
+    EXPECT_EQ(0u, code);
     EXPECT_FALSE(error_shown);
 }
 
