@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <deque>
 #include <filesystem>
@@ -328,4 +329,33 @@ std::string item_text(HWND dialog, int id)
     std::vector<char> text(65536, '\0');
     GetDlgItemTextA(dialog, id, text.data(), (int)text.size());
     return text.data();
+}
+
+namespace {
+
+struct TitledSearch {
+    DWORD process;
+    const char *caption;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect_titled(HWND window, LPARAM param)
+{
+    TitledSearch *search = (TitledSearch *)param;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char caption[64] = "";
+    GetWindowTextA(window, caption, sizeof caption);
+    if (process == search->process && strcmp(caption, search->caption) == 0)
+        search->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> process_windows_titled(DWORD process, const char *caption)
+{
+    TitledSearch search = {process, caption, {}};
+    EnumWindows(collect_titled, (LPARAM)&search);
+    return search.found;
 }

@@ -82,3 +82,5 @@ void choose_in_combo(HWND dialog, int combo_id, int position);
 std::string info_log_text(void);
 // The text of a dialog item.
 std::string item_text(HWND dialog, int id);
+// The top-level windows of a process that carry the caption.
+std::vector<HWND> process_windows_titled(DWORD process, const char *caption);

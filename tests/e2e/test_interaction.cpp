@@ -1054,27 +1054,6 @@ TEST_F(Interaction, TabMovesBetweenTheTabStopsOfAPanel)
     pump_messages(0);
 }
 
-namespace {
-
-struct AboutCount {
-    DWORD process;
-    int boxes;
-};
-
-BOOL CALLBACK count_about_boxes(HWND window, LPARAM param)
-{
-    AboutCount *count = (AboutCount *)param;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char caption[64] = "";
-    GetWindowTextA(window, caption, sizeof caption);
-    if (process == count->process && IsWindowVisible(window) && strcmp(caption, "About Pellora 2.0") == 0)
-        count->boxes++;
-    return TRUE;
-}
-
-}  // namespace
-
 TEST_F(Interaction, AboutShowsOnceAndOkHidesIt)
 {
     HWND about = panel_window(PANEL_ABOUT);
@@ -1083,9 +1062,10 @@ TEST_F(Interaction, AboutShowsOnceAndOkHidesIt)
     send_command(CMD_ABOUT);
     EXPECT_TRUE(IsWindowVisible(about));
     // One About box in the whole process.
-    AboutCount count = {GetCurrentProcessId(), 0};
-    EnumWindows(count_about_boxes, (LPARAM)&count);
-    EXPECT_EQ(1, count.boxes);
+    int visible = 0;
+    for (HWND box : process_windows_titled(GetCurrentProcessId(), "About Pellora 2.0"))
+        visible += IsWindowVisible(box) ? 1 : 0;
+    EXPECT_EQ(1, visible);
     EXPECT_EQ("Left mouse", item_text(about, IDC_ABOUT_SELECT_KEYS));
     EXPECT_EQ("Ctrl + Right mouse", item_text(about, IDC_ABOUT_PAN_KEYS));
 

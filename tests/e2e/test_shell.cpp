@@ -550,31 +550,10 @@ DWORD run_program_and_end_it(const std::string &exe, const std::string &folder, 
     return code;
 }
 
-struct PanelSearch {
-    DWORD process;
-    const char *caption;
-    HWND found;
-};
-
-BOOL CALLBACK find_panel(HWND window, LPARAM param)
-{
-    PanelSearch *search = (PanelSearch *)param;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char caption[32] = "";
-    GetWindowTextA(window, caption, sizeof caption);
-    if (process == search->process && strcmp(caption, search->caption) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND process_panel(DWORD process, const char *caption)
 {
-    PanelSearch search = {process, caption, nullptr};
-    EnumWindows(find_panel, (LPARAM)&search);
-    return search.found;
+    std::vector<HWND> found = process_windows_titled(process, caption);
+    return found.empty() ? nullptr : found[0];
 }
 
 int other_combo_selection(HWND panel, int id)
