@@ -324,6 +324,11 @@ std::string info_log_text(void)
     return item_text(panel_window(PANEL_INFO), IDC_INFO_LOG);
 }
 
+int combo_selection(HWND dialog, int id)
+{
+    return (int)SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
+}
+
 std::string item_text(HWND dialog, int id)
 {
     std::vector<char> text(65536, '\0');

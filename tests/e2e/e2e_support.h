@@ -80,6 +80,8 @@ void type_text(const char *text);
 void choose_in_combo(HWND dialog, int combo_id, int position);
 // The Info log's whole text.
 std::string info_log_text(void);
+// The selected position of a dialog's combo box.
+int combo_selection(HWND dialog, int id);
 // The text of a dialog item.
 std::string item_text(HWND dialog, int id);
 // The top-level windows of a process that carry the caption.

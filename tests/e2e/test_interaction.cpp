@@ -119,11 +119,6 @@ HWND question_panel(void) { return panel_window(PANEL_QUESTION); }
 HWND demographics_panel(void) { return panel_window(PANEL_DEMOGRAPHICS); }
 HWND gis_panel(void) { return panel_window(PANEL_GIS); }
 
-int combo_selection(HWND dialog, int id)
-{
-    return (int)SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
-}
-
 }  // namespace
 
 // ---- Picking and selection with the left button ----

@@ -556,11 +556,6 @@ HWND process_panel(DWORD process, const char *caption)
     return found.empty() ? nullptr : found[0];
 }
 
-int other_combo_selection(HWND panel, int id)
-{
-    return (int)SendDlgItemMessageA(panel, id, CB_GETCURSEL, 0, 0);
-}
-
 }  // namespace
 
 TEST_F(Shell, QuitAndClosingTheWindowBothExitWithZero)
@@ -597,9 +592,9 @@ TEST_F(Shell, SavedItemsBeforeAnyDefaultOnlyDraw)
                 SendMessageA(program.main, WM_COMMAND, (WPARAM)command, 0);
             EXPECT_TRUE(IsWindow(program.main));
             EXPECT_EQ(text, item_text(question, IDC_QUESTION_TEXT));
-            EXPECT_EQ(0, other_combo_selection(question, IDC_QUESTION_ANSWER));
-            EXPECT_EQ(4, other_combo_selection(demographics, IDC_DEMO_AGE));
-            EXPECT_EQ(0, other_combo_selection(demographics, IDC_DEMO_SEX));
+            EXPECT_EQ(0, combo_selection(question, IDC_QUESTION_ANSWER));
+            EXPECT_EQ(4, combo_selection(demographics, IDC_DEMO_AGE));
+            EXPECT_EQ(0, combo_selection(demographics, IDC_DEMO_SEX));
         });
     EXPECT_EQ(0u, code);
     EXPECT_FALSE(error_shown);
