@@ -3,13 +3,20 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <filesystem>
-#include <system_error>
+#include "survey/file_system.h"
 
 namespace {
 
-FILE *data_stream;
+FileHandle data_stream = NO_FILE;
+int writing;
 int last_failure = DATA_OK;
+
+// Bytes read ahead and not yet taken ([buffered_from, buffered_to)), or
+// bytes written and not yet passed on (the first buffered_to).
+unsigned char buffer[65536];
+size_t buffered_from;
+size_t buffered_to;
+int read_failed;
 
 // The file being written and the temporary file that stands in for it.
 char target_path[1024];
@@ -35,13 +42,69 @@ int fail(int failure)
     return 0;
 }
 
+void close_stream(void)
+{
+    if (data_stream != NO_FILE)
+        file_close(data_stream);
+    data_stream = NO_FILE;
+    writing = 0;
+    buffered_from = buffered_to = 0;
+}
+
+// The temporary file was created by this save, so it is this save's to
+// remove; a file that merely has such a name never is.
 void close_and_remove_temp(void)
 {
-    if (data_stream) {
-        fclose(data_stream);
-        data_stream = nullptr;
+    int had_temp = writing;
+    close_stream();
+    if (had_temp)
+        file_remove(temp_path);
+}
+
+int reading(void)
+{
+    return data_stream != NO_FILE && !writing;
+}
+
+// 1 with at least one byte buffered; 0 at the end of the file or on a read
+// error (read_failed then set).
+int fill_buffer(void)
+{
+    if (buffered_from < buffered_to)
+        return 1;
+    size_t got = 0;
+    if (!file_read(data_stream, buffer, sizeof buffer, &got)) {
+        read_failed = 1;
+        got = 0;
     }
-    remove(temp_path);
+    buffered_from = 0;
+    buffered_to = got;
+    return got > 0;
+}
+
+int write_buffered(void)
+{
+    size_t bytes = buffered_to;
+    buffered_to = 0;
+    return file_write(data_stream, buffer, bytes);
+}
+
+// Creates the temporary file under the first free name of
+// "<target>.~tmp", "<target>.~tmp1" ...; 0 when none could be created.
+int create_temp(const char *path)
+{
+    for (int attempt = 0; attempt < STAGING_NAMES; attempt++) {
+        if (attempt == 0)
+            snprintf(temp_path, sizeof temp_path, "%s.~tmp", path);
+        else
+            snprintf(temp_path, sizeof temp_path, "%s.~tmp%d", path, attempt);
+        int exists = 0;
+        if (file_create_new(temp_path, &data_stream, &exists))
+            return 1;
+        if (!exists)
+            return 0;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -49,8 +112,8 @@ void close_and_remove_temp(void)
 int data_stream_open_read(const char *path)
 {
     data_stream_close();
-    data_stream = fopen(path, "rb");
-    if (!data_stream)
+    read_failed = 0;
+    if (!file_open_read(path, &data_stream))
         return fail(DATA_CANT_OPEN);
     last_failure = DATA_OK;
     return 1;
@@ -58,44 +121,44 @@ int data_stream_open_read(const char *path)
 
 int data_stream_size(int64_t *size)
 {
-    if (!data_stream || fseek(data_stream, 0, SEEK_END) != 0)
+    if (!reading() || !file_size(data_stream, size))
         return fail(DATA_CANT_READ);
-    // ftell's long is 32 bits on Windows; fgetpos-style 64-bit tell instead.
-#if defined(_WIN32)
-    int64_t end = _ftelli64(data_stream);
-#else
-    int64_t end = ftello(data_stream);
-#endif
-    if (end < 0 || fseek(data_stream, 0, SEEK_SET) != 0)
-        return fail(DATA_CANT_READ);
-    *size = end;
     return 1;
 }
 
-int data_stream_read(void *buffer, size_t bytes)
+int data_stream_read(void *destination, size_t bytes)
 {
-    if (!data_stream || fread(buffer, 1, bytes, data_stream) != bytes)
+    if (!reading())
         return fail(DATA_CANT_READ);
+    unsigned char *out = (unsigned char *)destination;
+    size_t taken = buffered_to - buffered_from < bytes ? buffered_to - buffered_from : bytes;
+    memcpy(out, buffer + buffered_from, taken);
+    buffered_from += taken;
+    // The rest straight from the file, however large.
+    while (taken < bytes) {
+        size_t got = 0;
+        if (!file_read(data_stream, out + taken, bytes - taken, &got) || got == 0)
+            return fail(DATA_CANT_READ);
+        taken += got;
+    }
     return 1;
 }
 
-int data_stream_read_line(char *buffer, int size, int *length)
+int data_stream_read_line(char *line, int size, int *length)
 {
     *length = 0;
-    if (!data_stream || size < 2)
+    if (!reading() || size < 2)
         return fail(DATA_CANT_READ);
     int used = 0;
-    while (used < size - 1) {
-        int c = getc(data_stream);
-        if (c == EOF)
-            break;
-        buffer[used++] = (char)c;
+    while (used < size - 1 && fill_buffer()) {
+        char c = (char)buffer[buffered_from++];
+        line[used++] = c;
         if (c == '\n')
             break;
     }
-    buffer[used] = '\0';
+    line[used] = '\0';
     *length = used;
-    if (ferror(data_stream))
+    if (read_failed)
         return fail(DATA_CANT_READ);
     if (used == 0) {
         last_failure = DATA_OK;
@@ -106,10 +169,10 @@ int data_stream_read_line(char *buffer, int size, int *length)
 
 void data_stream_close(void)
 {
-    if (data_stream) {
-        fclose(data_stream);
-        data_stream = nullptr;
-    }
+    if (writing)
+        close_and_remove_temp();
+    else
+        close_stream();
 }
 
 int data_stream_create(const char *path)
@@ -119,22 +182,28 @@ int data_stream_create(const char *path)
     if (length == 0 || length >= sizeof target_path)
         return fail(DATA_CANT_CREATE);
     memcpy(target_path, path, length + 1);
-    snprintf(temp_path, sizeof temp_path, "%s.~tmp", path);
     write_calls = 0;
-    if (fault_now(FAULT_CREATE))
+    if (fault_now(FAULT_CREATE) || !create_temp(path))
         return fail(DATA_CANT_CREATE);
-    data_stream = fopen(temp_path, "wb");
-    if (!data_stream)
-        return fail(DATA_CANT_CREATE);
+    writing = 1;
     last_failure = DATA_OK;
     return 1;
 }
 
 int data_stream_write(const void *data, size_t bytes)
 {
-    if (!data_stream)
+    if (!writing)
         return fail(DATA_CANT_WRITE);
-    if (fault_now(FAULT_WRITE) || fwrite(data, 1, bytes, data_stream) != bytes) {
+    int ok = !fault_now(FAULT_WRITE);
+    if (ok && buffered_to + bytes > sizeof buffer)
+        ok = write_buffered();
+    if (ok && bytes > sizeof buffer) {
+        ok = file_write(data_stream, data, bytes);
+    } else if (ok) {
+        memcpy(buffer + buffered_to, data, bytes);
+        buffered_to += bytes;
+    }
+    if (!ok) {
         close_and_remove_temp();
         return fail(DATA_CANT_WRITE);
     }
@@ -143,27 +212,21 @@ int data_stream_write(const void *data, size_t bytes)
 
 int data_stream_commit(void)
 {
-    if (!data_stream)
+    if (!writing)
         return fail(DATA_CANT_WRITE);
-    if (fault_now(FAULT_FLUSH) || fflush(data_stream) != 0 || ferror(data_stream)) {
+    if (!write_buffered() || fault_now(FAULT_FLUSH) || !file_flush(data_stream)) {
         close_and_remove_temp();
         return fail(DATA_CANT_WRITE);
     }
-    int closed = fclose(data_stream) == 0;
-    data_stream = nullptr;
+    int closed = file_close(data_stream);
+    data_stream = NO_FILE;
+    writing = 0;
     if (fault_now(FAULT_CLOSE) || !closed) {
-        remove(temp_path);
+        file_remove(temp_path);
         return fail(DATA_CANT_WRITE);
     }
-    // std::filesystem::rename replaces an existing target on Windows too
-    // (MoveFileEx with MOVEFILE_REPLACE_EXISTING), unlike C's rename.
-    std::error_code error;
-    if (!fault_now(FAULT_REPLACE))
-        std::filesystem::rename(temp_path, target_path, error);
-    else
-        error = std::make_error_code(std::errc::permission_denied);
-    if (error) {
-        remove(temp_path);
+    if (fault_now(FAULT_REPLACE) || !file_replace(temp_path, target_path)) {
+        file_remove(temp_path);
         return fail(DATA_CANT_REPLACE);
     }
     last_failure = DATA_OK;

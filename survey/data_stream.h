@@ -3,6 +3,8 @@
 // operations overlap.  Writers go through a temporary file in the target's
 // folder and replace the target only when every byte was written, flushed
 // and closed; a failed save therefore never destroys the previous file.
+// The temporary file is always a new one, under a name no file had yet, so
+// a user's file that happens to carry such a name is never touched.
 #pragma once
 
 #include <stddef.h>
@@ -32,6 +34,9 @@ int data_stream_read_line(char *buffer, int size, int *length);
 void data_stream_close(void);
 
 // Writing.
+// How many names the temporary file may try: "<path>.~tmp", then
+// "<path>.~tmp1" and on, for names that are already taken.
+enum { STAGING_NAMES = 100 };
 int data_stream_create(const char *path);
 int data_stream_write(const void *data, size_t bytes);
 // Flushes, closes and moves the temporary file over the target.  On any

@@ -84,7 +84,7 @@ bool same_image(const RgbImage &a, const RgbImage &b)
 
 bool no_temp_files()
 {
-    return files_ending_with(test_temp_dir(), ".~tmp").empty();
+    return files_containing(test_temp_dir(), ".~tmp").empty();
 }
 
 TEST(ImageAlloc, GivesZeroFilledBufferAndFreeIsIdempotent)

@@ -404,7 +404,7 @@ TEST_F(CsvFile, AFailedExportLeavesThePreviousFileAndNoTemporaryFile)
         EXPECT_EQ(0, write_csv_records(path.c_str()));
         EXPECT_EQ(c.failure, data_stream_failure());
         EXPECT_EQ(previous, file_text(path));
-        EXPECT_TRUE(files_ending_with(dir, ".~tmp").empty());
+        EXPECT_TRUE(files_containing(dir, ".~tmp").empty());
     }
     // With no fault the same export goes through.
     ASSERT_EQ(1, write_csv_records(path.c_str()));

@@ -90,7 +90,7 @@ TEST_F(DataStreamTest, CommitReplacesAnExistingFile)
     ASSERT_EQ(1, data_stream_commit());
     std::vector<unsigned char> bytes = read_file_bytes(path);
     EXPECT_EQ("new", std::string(bytes.begin(), bytes.end()));
-    EXPECT_TRUE(files_ending_with(test_temp_dir(), ".~tmp").empty());
+    EXPECT_TRUE(files_containing(test_temp_dir(), ".~tmp").empty());
 }
 
 TEST_F(DataStreamTest, DiscardKeepsTheTarget)
@@ -102,7 +102,7 @@ TEST_F(DataStreamTest, DiscardKeepsTheTarget)
     data_stream_discard();
     std::vector<unsigned char> bytes = read_file_bytes(path);
     EXPECT_EQ("keep me", std::string(bytes.begin(), bytes.end()));
-    EXPECT_TRUE(files_ending_with(test_temp_dir(), ".~tmp").empty());
+    EXPECT_TRUE(files_containing(test_temp_dir(), ".~tmp").empty());
 }
 
 TEST_F(DataStreamTest, WritingWithoutAFileFails)

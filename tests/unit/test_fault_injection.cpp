@@ -1,7 +1,8 @@
 // Every save made to fail at every step it takes: the create, each single
 // write, the flush, the close and the final replace.  Whatever step fails,
 // the routine returns 0, the previous file keeps every byte (or, where there
-// was none, no file appears) and no temporary file is left behind.
+// was none, no file appears) and no temporary file is left behind.  A file
+// of the user's that carries the temporary file's name is never touched.
 #include "gis/bmp.h"
 #include "survey/csv_file.h"
 #include "survey/data_stream.h"
@@ -76,6 +77,12 @@ const Writer writers[] = {
     { "write_csv_records, records", "some.csv", [] { fill_store(4); }, write_csv_records },
 };
 
+// The temporary files in the test folder, and any user file named like one.
+std::vector<std::string> staging_files(void)
+{
+    return files_containing(test_temp_dir(), ".~tmp");
+}
+
 class FaultInjectionTest : public ::testing::Test {
 protected:
     void TearDown() override
@@ -123,6 +130,11 @@ TEST_F(FaultInjectionTest, EveryFailedStepLeavesThePreviousFile)
             steps.push_back({ "write", FAULT_WRITE, nth, DATA_CANT_WRITE });
 
         std::string path = temp_path(writer.file);
+        // The user's own file that happens to carry the temporary name.
+        const std::string theirs = path + ".~tmp";
+        const std::vector<unsigned char> their_bytes = { 'm', 'i', 'n', 'e' };
+        const std::vector<std::string> only_theirs = { std::string(writer.file) + ".~tmp" };
+        ASSERT_TRUE(write_file_bytes(theirs, their_bytes));
         for (const Step &step : steps) {
             for (int existed = 0; existed <= 1; existed++) {
                 SCOPED_TRACE(std::string(step.name) + " " + std::to_string(step.nth) +
@@ -140,7 +152,8 @@ TEST_F(FaultInjectionTest, EveryFailedStepLeavesThePreviousFile)
                     EXPECT_EQ(previous, read_file_bytes(path));
                 else
                     EXPECT_FALSE(file_exists(path));
-                EXPECT_TRUE(files_ending_with(test_temp_dir(), ".~tmp").empty());
+                EXPECT_EQ(only_theirs, staging_files());
+                EXPECT_EQ(their_bytes, read_file_bytes(theirs));
             }
         }
 
@@ -149,9 +162,41 @@ TEST_F(FaultInjectionTest, EveryFailedStepLeavesThePreviousFile)
         ASSERT_TRUE(write_file_bytes(path, previous));
         EXPECT_EQ(1, writer.save(path.c_str()));
         EXPECT_EQ(expected, read_file_bytes(path));
-        EXPECT_TRUE(files_ending_with(test_temp_dir(), ".~tmp").empty());
+        EXPECT_EQ(only_theirs, staging_files());
+        EXPECT_EQ(their_bytes, read_file_bytes(theirs));
         remove(path.c_str());
+        remove(theirs.c_str());
     }
+}
+
+TEST_F(FaultInjectionTest, ASaveRefusesWhenEveryTemporaryNameIsTaken)
+{
+    fill_store(3);
+    std::string path = temp_path("crowded.qvd");
+    const std::vector<unsigned char> previous = { 'o', 'l', 'd' };
+    ASSERT_TRUE(write_file_bytes(path, previous));
+    std::vector<std::string> theirs;
+    for (int i = 0; i < STAGING_NAMES; i++) {
+        theirs.push_back(path + ".~tmp" + (i ? std::to_string(i) : ""));
+        ASSERT_TRUE(write_file_text(theirs.back(), theirs.back()));
+    }
+    EXPECT_EQ(0, write_records(path.c_str()));
+    EXPECT_EQ(DATA_CANT_CREATE, data_stream_failure());
+    EXPECT_EQ(previous, read_file_bytes(path));
+
+    // One name free again: the save goes through beside all the others.
+    remove(theirs[STAGING_NAMES / 2].c_str());
+    EXPECT_EQ(1, write_records(path.c_str()));
+    EXPECT_EQ((size_t)3 * RECORD_BYTES, read_file_bytes(path).size());
+    EXPECT_EQ((size_t)STAGING_NAMES - 1, staging_files().size());
+    for (const std::string &name : theirs) {
+        std::vector<unsigned char> bytes = read_file_bytes(name);
+        if (name != theirs[STAGING_NAMES / 2]) {
+            EXPECT_EQ(name, std::string(bytes.begin(), bytes.end()));
+        }
+        remove(name.c_str());
+    }
+    remove(path.c_str());
 }
 
 }  // namespace

@@ -233,7 +233,7 @@ TEST_F(RecordFileTest, FailedWriteKeepsThePreviousFileAndLeavesNoTemporary)
         EXPECT_EQ(0, write_records(path.c_str()));
         EXPECT_EQ(c.failure, data_stream_failure());
         EXPECT_EQ(previous, read_file_bytes(path));
-        EXPECT_TRUE(files_ending_with(test_temp_dir(), ".~tmp").empty());
+        EXPECT_TRUE(files_containing(test_temp_dir(), ".~tmp").empty());
         EXPECT_TRUE(same_records(records, store_contents()));
 
         // The fault was one-off: the next save goes through.
@@ -249,7 +249,7 @@ TEST_F(RecordFileTest, FailedWriteCreatesNoFileWhereThereWasNone)
     data_stream_inject_fault(FAULT_WRITE, 2);
     EXPECT_EQ(0, write_records(path.c_str()));
     EXPECT_FALSE(file_exists(path));
-    EXPECT_TRUE(files_ending_with(test_temp_dir(), ".~tmp").empty());
+    EXPECT_TRUE(files_containing(test_temp_dir(), ".~tmp").empty());
 }
 
 TEST_F(RecordFileTest, WriteIntoMissingFolderFails)
@@ -259,7 +259,7 @@ TEST_F(RecordFileTest, WriteIntoMissingFolderFails)
     EXPECT_EQ(0, write_records(path.c_str()));
     EXPECT_EQ(DATA_CANT_CREATE, data_stream_failure());
     EXPECT_FALSE(file_exists(path));
-    EXPECT_TRUE(files_ending_with(test_temp_dir(), ".~tmp").empty());
+    EXPECT_TRUE(files_containing(test_temp_dir(), ".~tmp").empty());
     EXPECT_EQ(2, record_count());
 }
 

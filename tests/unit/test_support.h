@@ -94,15 +94,14 @@ inline bool file_exists(const std::string &path)
     return std::filesystem::exists(path, error);
 }
 
-// Names of the files in `dir` whose names end with `suffix`.
-inline std::vector<std::string> files_ending_with(const std::string &dir, const std::string &suffix)
+// Names of the files in `dir` whose names hold `text`.
+inline std::vector<std::string> files_containing(const std::string &dir, const std::string &text)
 {
     std::vector<std::string> found;
     std::error_code error;
     for (const auto &entry : std::filesystem::directory_iterator(dir, error)) {
         std::string name = entry.path().filename().string();
-        if (name.size() >= suffix.size() &&
-            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+        if (name.find(text) != std::string::npos)
             found.push_back(name);
     }
     return found;
