@@ -8,6 +8,8 @@ namespace {
 // Room for the longest accepted line, a CR, the LF and the terminator.
 enum { LINE_BUFFER_BYTES = CSV_LINE_CHARS + 3 };
 
+const char CTRL_Z = 0x1A;
+
 // Column 0 is Q1; CSV columns put the ten demographic answers first.
 int column_field(int column)
 {
@@ -111,6 +113,10 @@ int next_line(char *line, int *problem)
         *problem = CSV_LINE_TOO_LONG;
         return 0;
     }
+    // Any other line without a line feed is the file's last; a Ctrl-Z as
+    // its last byte is the end-of-file mark older tools write, not text.
+    if (!had_line_feed && length > 0 && line[length - 1] == CTRL_Z)
+        line[--length] = '\0';
     if (had_line_feed)
         line[--length] = '\0';
     if (length > 0 && line[length - 1] == '\r')
@@ -120,6 +126,17 @@ int next_line(char *line, int *problem)
         return 0;
     }
     return 1;
+}
+
+// The header names the columns; its contents are never data.  It is
+// skipped whole, however long it is and whatever bytes it holds.
+void skip_header(char *line)
+{
+    int read;
+    do {
+        if (!data_stream_read_line(line, LINE_BUFFER_BYTES, &read))
+            return;
+    } while (line[read - 1] != '\n');
 }
 
 // Splits at every comma into fresh cells.  1, or 0 with the problem
@@ -180,7 +197,8 @@ int read_csv_records(const char *path)
     char line[LINE_BUFFER_BYTES];
     CsvCells cells;
     int problem;
-    int32_t number = 0;
+    skip_header(line);
+    int32_t number = 1;
     for (;;) {
         if (!next_line(line, &problem)) {
             if (problem != CSV_NO_PROBLEM) {
@@ -190,8 +208,7 @@ int read_csv_records(const char *path)
             break;
         }
         number++;
-        // The header names the columns; its contents are never data.
-        if (number == 1 || line[0] == '\0')
+        if (line[0] == '\0')
             continue;
         if (!split_line(line, number, &cells)) {
             buffer_free(&buffer);

@@ -37,8 +37,9 @@ struct CsvFailure {
     int32_t cells;   // cells found, for CSV_WRONG_CELL_COUNT
 };
 
-// Replaces the record store with the file's data lines; blank lines are
-// skipped.  1 on success; 0 on failure (data_stream_failure() says why,
+// Replaces the record store with the file's data lines; the header line,
+// whatever it holds, and blank lines are skipped, and a Ctrl-Z as the
+// file's last byte ends the file.  1 on success; 0 on failure (data_stream_failure() says why,
 // csv_failure() where for DATA_BAD_FORMAT), the store then unchanged.
 int read_csv_records(const char *path);
 const CsvFailure *csv_failure(void);

@@ -193,12 +193,16 @@ int check_read_bmp(const uint8_t *data, size_t size)
 
 namespace {
 
-// Whether NUL-free text is a CSV file the reader must take, and how many
-// records it holds: every line at most 4,095 characters before its line end,
-// and every data line that is not blank 45 cells of at most 15 characters.
+// Whether text is a CSV file the reader must take, and how many records it
+// holds: the header is anything up to its line end; every further line at
+// most 4,095 characters before its line end, without NUL bytes, and if not
+// blank 45 cells of at most 15 characters.  A Ctrl-Z as the last byte ends
+// the file.
 int csv_well_formed(const uint8_t *data, size_t size, int32_t *records)
 {
     *records = 0;
+    if (size > 0 && data[size - 1] == 0x1A)
+        size--;
     size_t start = 0;
     for (int32_t number = 1; start < size; number++) {
         size_t end = start;
@@ -207,7 +211,7 @@ int csv_well_formed(const uint8_t *data, size_t size, int32_t *records)
         size_t next = end < size ? end + 1 : end;
         if (end > start && data[end - 1] == '\r')
             end--;
-        if (end - start > CSV_LINE_CHARS)
+        if (number > 1 && (end - start > CSV_LINE_CHARS || memchr(data + start, 0, end - start)))
             return 0;
         if (number > 1 && end > start) {
             int cells = 1;
@@ -256,8 +260,7 @@ int check_read_csv(const uint8_t *data, size_t size)
         return finish(broken("read_csv_records left the file open"));
 
     int32_t expected = 0;
-    int has_nul = size > 0 && memchr(data, 0, size) != nullptr;
-    int well_formed = !has_nul && csv_well_formed(data, size, &expected);
+    int well_formed = csv_well_formed(data, size, &expected);
     if (!result) {
         if (failure == DATA_OK)
             return finish(broken("read_csv_records failed without saying why"));

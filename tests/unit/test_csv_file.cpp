@@ -174,6 +174,12 @@ TEST_F(CsvFile, ReadsLinesWhateverTheirEndsAndSkipsBlankOnes)
         {"blank line between", std::string(kHeader) + "\n" + a + "\n\n" + b + "\n"},
         {"blank lines at the end", std::string(kHeader) + "\r\n" + a + "\r\n" + b + "\r\n\r\n\n"},
         {"numeric header", data_line({{kZipColumn, "77999"}}) + "\n" + a + "\n" + b + "\n"},
+        {"a long header", std::string(5000, 'Q') + "\r\n" + a + "\r\n" + b + "\r\n"},
+        {"a header holding NUL bytes", std::string("Q1\0Q2\0", 6) + "\n" + a + "\n" + b + "\n"},
+        // The end-of-file mark of older tools, after the last line end or
+        // right after the last cell.
+        {"Ctrl-Z after the last line", std::string(kHeader) + "\r\n" + a + "\r\n" + b + "\r\n\x1A"},
+        {"Ctrl-Z ends the last line", std::string(kHeader) + "\n" + a + "\n" + b + "\x1A"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -243,8 +249,8 @@ TEST_F(CsvFile, RefusesMalformedLinesNamingThePlaceAndKeepsTheDataSet)
          CSV_LINE_TOO_LONG, 3, 0, 0, "line 3 is longer than 4095 characters"},
         {"4,096 characters at the end", std::string(kHeader) + "\n" + commas_4095 + ",",
          CSV_LINE_TOO_LONG, 2, 0, 0, "line 2 is longer than 4095 characters"},
-        {"a long header", std::string(5000, 'Q') + "\n" + good + "\n", CSV_LINE_TOO_LONG, 1, 0, 0,
-         "line 1 is longer than 4095 characters"},
+        {"a Ctrl-Z that is not the last byte", std::string(kHeader) + "\n" + good + "\n\x1A\n",
+         CSV_WRONG_CELL_COUNT, 3, 0, 1, "line 3 has 1 cells, not 45"},
         {"a NUL byte", std::string(kHeader) + "\n" + good + "\n" + std::string("1\0", 2) + good + "\n",
          CSV_NUL_CHARACTER, 3, 0, 0, "line 3 holds a NUL character"},
     };
