@@ -11,12 +11,16 @@
 namespace {
 
 // "<routine>() - <what went wrong> record file: <path>!"; the path is at
-// most PATH_BYTES long, so the text always holds it whole.
+// most PATH_BYTES long, so the text always holds it whole.  A file whose
+// contents the binary reader refused is "not a record file".
 void report_failure(const char *routine, const char *path)
 {
     char text[PATH_BYTES + 128];
-    snprintf(text, sizeof text, "%s() - %s record file: %s!\n", routine,
-             data_failure_phrase(data_stream_failure()), path);
+    if (data_stream_failure() == DATA_BAD_FORMAT)
+        snprintf(text, sizeof text, "%s() - not a record file: %s!\n", routine, path);
+    else
+        snprintf(text, sizeof text, "%s() - %s record file: %s!\n", routine,
+                 data_failure_phrase(data_stream_failure()), path);
     MessageBoxA(nullptr, text, "ERROR!", MB_OK);
 }
 

@@ -49,8 +49,12 @@ int read_records(const char *path)
     if (!data_stream_size(&size))
         return fail_read(DATA_CANT_READ);
 
-    // A trailing partial record is ignored.  The record count must fit the
-    // store's int32_t; the buffer refuses anything it cannot address.
+    // A data file holds whole records only; anything else (a CSV file, a
+    // picture, a damaged copy) was never written as one.  The record count
+    // must fit the store's int32_t; the buffer refuses anything it cannot
+    // address.
+    if (size % RECORD_BYTES != 0)
+        return fail_read(DATA_BAD_FORMAT);
     int64_t whole = size / RECORD_BYTES;
     if (whole > INT32_MAX)
         return fail_read(DATA_NO_MEMORY);

@@ -287,17 +287,32 @@ TEST_F(Shell, LoadDataThroughTheOpenDialog)
     EXPECT_EQ(0, unanswered_file_dialogs());
 }
 
-TEST_F(Shell, LoadingAMissingFileNamesTheWholePath)
+TEST_F(Shell, LoadingAMissingFileOrNoRecordFileNamesTheWholePath)
 {
     use_records({respondent(77002)});
-    std::string path = work_path("no such folder name that is rather long\\missing data.qvd");
-    answer_file_dialog(path);
-    send_command(CMD_LOAD_DATA);
-    ASSERT_EQ(1u, message_boxes().size());
-    EXPECT_EQ("ERROR!", message_boxes()[0].caption);
-    EXPECT_EQ("read_records() - can't open record file: " + path + "!\n", message_boxes()[0].text);
-    EXPECT_EQ(1, record_count());
-    EXPECT_EQ(1, tally_result()->counts[2]);
+    // Not whole records: text, or a data file with a byte too many.
+    const std::string text = "Q1,Q2,Q3\r\n25,1,2\r\n";
+    write_file_bytes(work_path("text.qvd"), std::vector<uint8_t>(text.begin(), text.end()));
+    write_file_bytes(work_path("181 bytes.qvd"), std::vector<uint8_t>(181, 1));
+    const struct {
+        std::string path;
+        const char *reason;
+    } cases[] = {
+        {work_path("no such folder name that is rather long\\missing data.qvd"), "can't open record file"},
+        {work_path("text.qvd"), "not a record file"},
+        {work_path("181 bytes.qvd"), "not a record file"},
+    };
+    for (const auto &c : cases) {
+        message_boxes().clear();
+        answer_file_dialog(c.path);
+        send_command(CMD_LOAD_DATA);
+        ASSERT_EQ(1u, message_boxes().size());
+        EXPECT_EQ("ERROR!", message_boxes()[0].caption);
+        EXPECT_EQ("read_records() - " + std::string(c.reason) + ": " + c.path + "!\n",
+                  message_boxes()[0].text);
+        EXPECT_EQ(1, record_count());
+        EXPECT_EQ(1, tally_result()->counts[2]);
+    }
 }
 
 TEST_F(Shell, CancellingTheOpenDialogChangesNothing)

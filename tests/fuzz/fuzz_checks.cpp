@@ -115,10 +115,14 @@ int check_read_records(const uint8_t *data, size_t size)
             return finish(broken("read_records failed without saying why"));
         if (record_count() != count_before || store_bytes() != before)
             return finish(broken("a failed read_records changed the store"));
+        if (size % RECORD_BYTES == 0 && failure == DATA_BAD_FORMAT)
+            return finish(broken("read_records refused a file of whole records"));
         return finish(1);
     }
     if (failure != DATA_OK)
         return finish(broken("read_records succeeded but reported a failure"));
+    if (size % RECORD_BYTES != 0)
+        return finish(broken("read_records accepted a file with a partial record"));
     if ((size_t)record_count() != size / RECORD_BYTES)
         return finish(broken("record count is not the number of whole records"));
     const RespondentRecord *records = record_data();

@@ -77,11 +77,12 @@ protected:
     }
 };
 
-TEST_F(RecordFileTest, CountIsWholeRecordsInTheFile)
+TEST_F(RecordFileTest, OnlyWholeRecordsMakeARecordFile)
 {
+    // size, records; -1: not a record file, refused.
     struct Case { size_t bytes; int32_t count; };
     const Case cases[] = {
-        { 0, 0 }, { 1, 0 }, { 179, 0 }, { 180, 1 }, { 181, 1 }, { 359, 1 }, { 360, 2 }, { 541, 3 },
+        { 0, 0 }, { 1, -1 }, { 179, -1 }, { 180, 1 }, { 181, -1 }, { 359, -1 }, { 360, 2 }, { 541, -1 },
     };
     const std::vector<unsigned char> image = file_image(sample_records(4));
     for (const Case &c : cases) {
@@ -89,6 +90,12 @@ TEST_F(RecordFileTest, CountIsWholeRecordsInTheFile)
         fill_store(sample_records(9));  // a previous, different data set
         std::string path = temp_path("sized.qvd");
         ASSERT_TRUE(write_file_bytes(path, std::vector<unsigned char>(image.begin(), image.begin() + c.bytes)));
+        if (c.count < 0) {
+            EXPECT_EQ(0, read_records(path.c_str()));
+            EXPECT_EQ(DATA_BAD_FORMAT, data_stream_failure());
+            EXPECT_TRUE(same_records(sample_records(9), store_contents()));
+            continue;
+        }
         ASSERT_EQ(1, read_records(path.c_str()));
         EXPECT_EQ(DATA_OK, data_stream_failure());
         ASSERT_EQ(c.count, record_count());
