@@ -12,7 +12,7 @@ struct Vec3 {
 // scaled by 100, 100, 0.5 about map_anchor); tilt and spin in degrees.
 struct MapView {
     Vec3 location;
-    float distance;  // at least 10
+    float distance;  // 10..250000
     float tilt;      // -90..90
     float spin;      // -180..180, clamped, never wrapped
 };

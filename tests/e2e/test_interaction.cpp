@@ -900,6 +900,7 @@ TEST_F(GisPad, EachArrowMovesItsFieldAndStopsAtTheLimit)
         {IDC_GIS_LEFT, 500, 0, -170, 5, 500, 0, -180},
         {IDC_GIS_RIGHT, 500, 0, 170, 5, 500, 0, 180},
         {IDC_GIS_RIGHT, 500, 0, 0, 2, 500, 0, 10},
+        {IDC_GIS_BACK, 240000, 0, 0, 2, 250000, 0, 0},
     };
     for (const Case &c : cases) {
         set_view(c.distance, c.tilt, c.spin, -1);

@@ -190,7 +190,9 @@ TEST(MapViewState, ClampHoldsTheLimits)
         {9.99f, -90.5f, 180.5f, 10, -90, 180},
         {-100, 91, -181, 10, 90, -180},
         {10, 90, -180, 10, 90, -180},
-        {1.0e9f, -89.9f, 179.9f, 1.0e9f, -89.9f, 179.9f},
+        {1.0e9f, -89.9f, 179.9f, 250000, -89.9f, 179.9f},
+        {INFINITY, 0, 0, 250000, 0, 0},
+        {250000, 0, 0, 250000, 0, 0},
         {200, 400, 720, 200, 90, 180},  // spin is held, never wrapped
     };
     for (const Case &c : cases) {
@@ -201,6 +203,39 @@ TEST(MapViewState, ClampHoldsTheLimits)
         EXPECT_EQ(c.spin_after, view.spin);
         EXPECT_EQ(1.0f, view.location.x);
         EXPECT_EQ(2.0f, view.location.y);
+    }
+}
+
+// At the farthest distance the whole map, tall bars included, still lies
+// between the near and far planes, wherever on the map the view is centred
+// and however it is tilted and turned.
+TEST(MapViewState, TheFarthestViewStillHoldsTheWholeMap)
+{
+    const float west = -96.62202f, east = -94.35338f, south = 28.76915f, north = 30.90672f;
+    const float tallest_bar = 10000.0f;  // respondents in one zip area
+    MapView far_view = view_of(0, 0, INFINITY, 0, 0);
+    clamp_map_view(&far_view);
+    ASSERT_LT(far_view.distance, (float)FAR_PLANE);
+    const Vec3 corners[4] = {vec(west, south, 0), vec(east, south, 0), vec(west, north, 0),
+                             vec(east, north, 0)};
+    for (const Vec3 &centre : corners) {
+        MapView view = far_view;
+        view.location = vec(map_anchor.x + 100 * (centre.x - map_anchor.x),
+                            map_anchor.y + 100 * (centre.y - map_anchor.y), 0);
+        for (float tilt = -90; tilt <= 90; tilt += 15)
+            for (float spin = -180; spin <= 180; spin += 15) {
+                view.tilt = tilt;
+                view.spin = spin;
+                float m[16];
+                model_view_matrix(&view, m);
+                for (const Vec3 &corner : corners)
+                    for (float height : {0.0f, tallest_bar}) {
+                        Vec3 point = vec(corner.x, corner.y, height), eye;
+                        transform_point(m, &point, 1.0f, &eye);
+                        ASSERT_LT(-eye.z, (float)FAR_PLANE) << tilt << " " << spin;
+                        ASSERT_GT(-eye.z, (float)NEAR_PLANE) << tilt << " " << spin;
+                    }
+            }
     }
 }
 
