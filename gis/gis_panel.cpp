@@ -24,9 +24,10 @@ INT_PTR gis_panel_command(HWND panel, WPARAM wparam)
         if (arrow.control_id != LOWORD(wparam))
             continue;
         if (HIWORD(wparam) == STN_CLICKED) {
-            set_nav_command(arrow.code);
             // The release then reaches the panel wherever the pointer is.
+            // Captured first: taking the capture must not stop the arrow.
             SetCapture(panel);
+            set_nav_command(arrow.code);
         }
         return TRUE;
     }
@@ -46,6 +47,17 @@ INT_PTR CALLBACK gis_panel_proc(HWND panel, UINT message, WPARAM wparam, LPARAM)
         return gis_panel_command(panel, wparam);
     case WM_LBUTTONUP:
         ReleaseCapture();
+        set_nav_command(NAV_NONE);
+        return TRUE;
+    // Without the capture the release would never arrive here: another
+    // window took the mouse, or the system cancelled the press (a message
+    // box, Alt+Tab).  The held arrow stops either way.
+    case WM_CANCELMODE:
+        if (GetCapture() == panel)
+            ReleaseCapture();
+        set_nav_command(NAV_NONE);
+        return TRUE;
+    case WM_CAPTURECHANGED:
         set_nav_command(NAV_NONE);
         return TRUE;
     default:

@@ -942,6 +942,31 @@ TEST_F(GisPad, ForwardAndBackScaleTheDistance)
     EXPECT_EQ(500.0f * 0.95f, current_map_view()->distance);
 }
 
+TEST_F(GisPad, LosingTheMouseStopsTheArrow)
+{
+    struct Case {
+        const char *name;
+        void (*lose)(void);
+    };
+    const Case cases[] = {
+        {"another window takes the capture", [] { SetCapture(main_window()); }},
+        {"the panel is told to cancel", [] { SendMessageA(gis_panel(), WM_CANCELMODE, 0, 0); }},
+        {"a message box opens", [] { MessageBoxA(main_window(), "text", "caption", MB_OK); }},
+    };
+    for (const Case &c : cases) {
+        set_view(500.0f, 0.0f, 0.0f, -1);
+        press_arrow(IDC_GIS_TOP);
+        tick(1);
+        c.lose();
+        pump_messages(0);
+        EXPECT_EQ(NAV_NONE, nav_command()) << c.name;
+        EXPECT_NE(gis_panel(), GetCapture()) << c.name;
+        tick(3);
+        EXPECT_EQ(-5.0f, current_map_view()->tilt) << c.name;
+        ReleaseCapture();
+    }
+}
+
 TEST_F(GisPad, ADoubleClickOrOtherNotificationAddsNothing)
 {
     SendMessageA(gis_panel(), WM_COMMAND, MAKEWPARAM(IDC_GIS_TOP, STN_DBLCLK),
