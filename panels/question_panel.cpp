@@ -81,6 +81,10 @@ void set_answer(int32_t code)
 void find_zip(HWND panel)
 {
     GetDlgItemTextA(panel, IDC_FIND_ZIP, find_zip_text, sizeof find_zip_text);
+    // An empty box asks for no zip: merely passing through it changes
+    // nothing and reports nothing.
+    if (find_zip_text[0] == '\0')
+        return;
     int index;
     if (find_zip_index(atoi(find_zip_text), &index)) {
         MapView view = *current_map_view();

@@ -624,7 +624,7 @@ TEST_F(Interaction, TypingAZipAndEnterCentresSelectsAndReports)
 
 TEST_F(Interaction, ZipsWithoutDataAreReportedOnlyWhileRecordsAreLoaded)
 {
-    const char *typed[] = {"77001", "77599", "", "76999", "0"};
+    const char *typed[] = {"77001", "77599", "76999", "0"};
     for (int loaded = 1; loaded >= 0; loaded--) {
         use_records(loaded ? std::vector<RespondentRecord>{respondent(77002)}
                            : std::vector<RespondentRecord>{});
@@ -651,6 +651,20 @@ TEST_F(Interaction, ZipsWithoutDataAreReportedOnlyWhileRecordsAreLoaded)
             EXPECT_EQ("", info_log_text());
             EXPECT_TRUE(same_view(before, *current_map_view())) << "'" << text << "'";
         }
+
+        // An empty box asks for nothing: leaving it reports and changes nothing.
+        select_zip(index_77002);
+        MapView before = *current_map_view();
+        SetDlgItemTextA(panel_window(PANEL_INFO), IDC_INFO_LOG, "");
+        message_boxes().clear();
+        SetFocus(GetDlgItem(question_panel(), IDC_FIND_ZIP));
+        key_stroke(VK_DELETE, 0);
+        key_stroke(VK_RETURN, 0);
+        pump_messages(50);
+        EXPECT_TRUE(message_boxes().empty());
+        EXPECT_EQ(index_77002, selected_zip());
+        EXPECT_EQ("", info_log_text());
+        EXPECT_TRUE(same_view(before, *current_map_view()));
     }
 }
 
