@@ -105,6 +105,9 @@ LRESULT CALLBACK on_cbt(int code, WPARAM wparam, LPARAM lparam)
 
 const TileColour test_tile_colours[4] = {
     {200, 40, 40}, {40, 160, 40}, {40, 40, 200}, {220, 200, 40}};
+const TileColour test_patch_colour = {240, 120, 240};
+// Away from the zip areas and from the points the tests probe the tiles at.
+const TilePatch test_tile_patches[4] = {{0.125f, 0.875f}, {0.875f, 0.875f}, {0.125f, 0.125f}, {0.875f, 0.125f}};
 
 const std::string &work_dir(void)
 {
@@ -130,10 +133,16 @@ void write_test_tiles(void)
     for (int t = 0; t < 4; t++) {
         RgbImage image = {0, 0, 0, nullptr};
         image_alloc(64, 64, 3, &image);
+        // Rows bottom first: the patch's 8 x 8 pixels around its centre.
+        int patch_x = (int)(test_tile_patches[t].x * 64) - 4;
+        int patch_y = (int)(test_tile_patches[t].y * 64) - 4;
         for (int i = 0; i < 64 * 64; i++) {
-            image.pixels[i * 3] = test_tile_colours[t].r;
-            image.pixels[i * 3 + 1] = test_tile_colours[t].g;
-            image.pixels[i * 3 + 2] = test_tile_colours[t].b;
+            int x = i % 64, y = i / 64;
+            bool in_patch = x >= patch_x && x < patch_x + 8 && y >= patch_y && y < patch_y + 8;
+            const TileColour &colour = in_patch ? test_patch_colour : test_tile_colours[t];
+            image.pixels[i * 3] = colour.r;
+            image.pixels[i * 3 + 1] = colour.g;
+            image.pixels[i * 3 + 2] = colour.b;
         }
         write_bmp(work_path(std::string("data\\maps\\") + names[t]).c_str(), &image);
         image_free(&image);

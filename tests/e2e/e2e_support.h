@@ -22,6 +22,14 @@ struct TileColour {
 };
 // Lower left, lower right, upper left, upper right.
 extern const TileColour test_tile_colours[4];
+// Each tile carries a patch of this colour near one corner, so a tile drawn
+// upside down or mirrored shows it in the wrong place.  Its centre, as
+// fractions of the tile's width from the west and height from the south:
+struct TilePatch {
+    float x, y;
+};
+extern const TileColour test_patch_colour;
+extern const TilePatch test_tile_patches[4];
 // Writes the four test tiles into work_dir()/data/maps.
 void write_test_tiles(void);
 

@@ -157,9 +157,17 @@ TEST_F(Shell, FiveDialogsWithCaptionsAndStartVisibility)
 TEST_F(Shell, FourTilesLandInTheirQuadrants)
 {
     Frame frame = read_frame();
+    const float meridians[3] = {-96.62202f, -95.4877f, -94.35338f};
+    const float parallels[3] = {28.76915f, 29.837934f, 30.90672f};
     for (int t = 0; t < 4; t++) {
         TileColour got = pixel_at(frame, quadrant_points[t]);
         EXPECT_TRUE(near_colour(got, test_tile_colours[t])) << "tile " << t << " shows " << describe(got);
+        // The patch where the picture has it: no flip, no mirror.
+        int column = t % 2, row = t / 2;
+        Vec3 patch = {meridians[column] + test_tile_patches[t].x * (meridians[column + 1] - meridians[column]),
+                      parallels[row] + test_tile_patches[t].y * (parallels[row + 1] - parallels[row]), 0.0f};
+        got = pixel_at(frame, patch);
+        EXPECT_TRUE(near_colour(got, test_patch_colour)) << "tile " << t << " patch shows " << describe(got);
     }
 }
 
