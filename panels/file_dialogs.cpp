@@ -36,6 +36,21 @@ void remember_folder(const char *path)
         slash[1] = '\0';
 }
 
+// The dialog asked about the name as typed; with the extension added it may
+// name another file that exists.  Asks as the dialog does; 1 to go on.
+int may_replace(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return 1;
+    const char *slash = strrchr(path, '\\');
+    char text[PATH_BYTES + 64];
+    snprintf(text, sizeof text, "%s already exists. Do you want to replace it?",
+             slash ? slash + 1 : path);
+    return MessageBoxA(file_dialog.hwndOwner, text, "Confirm Save As",
+                       MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
 int run_dialog(char *path, const char *extension, int save)
 {
     set_filter(extension);
@@ -55,9 +70,14 @@ int run_dialog(char *path, const char *extension, int save)
         MessageBoxA(nullptr, text, "ERROR!", MB_OK);
         return 0;
     }
-    memcpy(path, file_name, length + 1);
-    if (needs_extension)
-        memcpy(path + length, extension, extension_length + 1);
+    char chosen_path[PATH_BYTES];
+    memcpy(chosen_path, file_name, length + 1);
+    if (needs_extension) {
+        memcpy(chosen_path + length, extension, extension_length + 1);
+        if (!may_replace(chosen_path))
+            return 0;
+    }
+    memcpy(path, chosen_path, strlen(chosen_path) + 1);
     remember_folder(file_name);
     return 1;
 }

@@ -12,5 +12,6 @@ void init_file_dialogs(HWND owner);
 int choose_open_file(char *path, const char *extension);
 // As above; the path then ends in the extension, which is appended when
 // the chosen name lacks it.  A name too long to take the extension is
-// refused with a message.
+// refused with a message; when the name with the extension added is an
+// existing file, the user is asked before it is replaced, and No returns 0.
 int choose_save_file(char *path, const char *extension);

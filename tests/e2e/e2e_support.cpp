@@ -21,6 +21,7 @@
 namespace {
 
 std::deque<std::string> file_answers;
+std::deque<int> question_answers;
 std::vector<BoxRecord> boxes;
 int unanswered;
 HHOOK cbt_hook;
@@ -64,7 +65,13 @@ void CALLBACK answer_dialog(HWND dialog, UINT, UINT_PTR id, DWORD)
     HWND message_text = GetDlgItem(dialog, 0xFFFF);
     if (message_text) {
         boxes.push_back({window_text(dialog), window_text(message_text)});
-        press(dialog, GetDlgItem(dialog, IDYES) ? IDYES : IDOK);
+        int button = IDOK;
+        if (GetDlgItem(dialog, IDYES)) {
+            button = question_answers.empty() ? IDYES : question_answers.front();
+            if (!question_answers.empty())
+                question_answers.pop_front();
+        }
+        press(dialog, button);
         return;
     }
     HWND name_box = GetDlgItem(dialog, explorer_name_box);
@@ -181,6 +188,11 @@ void cancel_file_dialog(void)
     file_answers.push_back("");
 }
 
+void answer_question_box(int button)
+{
+    question_answers.push_back(button);
+}
+
 std::vector<BoxRecord> &message_boxes(void)
 {
     return boxes;
@@ -260,6 +272,7 @@ void reset_program(void)
         ShowWindow(panel_window(p), start_visible[p] ? SW_SHOWNA : SW_HIDE);
     boxes.clear();
     file_answers.clear();
+    question_answers.clear();
     unanswered = 0;
     pump_messages(30);
 }

@@ -39,9 +39,11 @@ void pump_messages(int ms);
 void send_command(int id);
 
 // Modal dialogs: file dialogs take the scripted answers in order (an empty
-// name cancels); message boxes are recorded and confirmed.
+// name cancels); message boxes are recorded and confirmed, those that ask
+// with the next scripted button (IDYES when none is left).
 void answer_file_dialog(const std::string &path);
 void cancel_file_dialog(void);
+void answer_question_box(int button);
 struct BoxRecord {
     std::string caption;
     std::string text;

@@ -350,6 +350,39 @@ TEST_F(Shell, SaveDataAppendsTheExtensionAndWritesWhatWasLoaded)
     EXPECT_EQ("Save complete", message_boxes()[0].text);
     EXPECT_EQ(file_bytes(loaded), file_bytes(saved + ".qvd"));
     EXPECT_EQ(3u * 180u, file_bytes(saved + ".qvd").size());
+
+    // A name whose file exists once the extension is added: every such save
+    // asks first, and No keeps the old file and saves nothing.
+    const struct {
+        const char *extension;
+        int command;  // 0: the Info panel's Save
+    } saves[] = {{".qvd", CMD_SAVE_DATA}, {".csv", CMD_EXPORT_CSV}, {".bmp", CMD_SAVE_SNAPSHOT}, {".txt", 0}};
+    const std::vector<uint8_t> old_bytes = {'o', 'l', 'd'};
+    for (const auto &save : saves) {
+        SCOPED_TRACE(save.extension);
+        std::string name = std::string("taken") + save.extension;
+        write_file_bytes(work_path(name), old_bytes);
+        message_boxes().clear();
+        answer_file_dialog(work_path("taken"));
+        answer_question_box(IDNO);
+        if (save.command)
+            send_command(save.command);
+        else
+            SendMessageA(panel_window(PANEL_INFO), WM_COMMAND, MAKEWPARAM(IDC_INFO_SAVE, BN_CLICKED), 0);
+        ASSERT_EQ(1u, message_boxes().size());
+        EXPECT_EQ("Confirm Save As", message_boxes()[0].caption);
+        EXPECT_EQ(name + " already exists. Do you want to replace it?", message_boxes()[0].text);
+        EXPECT_EQ(old_bytes, file_bytes(work_path(name)));
+    }
+    // Yes replaces it.
+    use_records({respondent(77004)});
+    message_boxes().clear();
+    answer_file_dialog(saved);
+    send_command(CMD_SAVE_DATA);
+    ASSERT_EQ(2u, message_boxes().size());
+    EXPECT_EQ("Confirm Save As", message_boxes()[0].caption);
+    EXPECT_EQ("Save complete", message_boxes()[1].text);
+    EXPECT_EQ(180u, file_bytes(saved + ".qvd").size());
 }
 
 TEST_F(Shell, ASaveNameWithNoRoomForTheExtensionIsRefused)
