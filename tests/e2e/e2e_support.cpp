@@ -65,11 +65,10 @@ void CALLBACK answer_dialog(HWND dialog, UINT, UINT_PTR id, DWORD)
     HWND message_text = GetDlgItem(dialog, 0xFFFF);
     if (message_text) {
         boxes.push_back({window_text(dialog), window_text(message_text)});
-        int button = IDOK;
-        if (GetDlgItem(dialog, IDYES)) {
-            button = question_answers.empty() ? IDYES : question_answers.front();
-            if (!question_answers.empty())
-                question_answers.pop_front();
+        int button = GetDlgItem(dialog, IDYES) ? IDYES : IDOK;
+        if (button == IDYES && !question_answers.empty()) {
+            button = question_answers.front();
+            question_answers.pop_front();
         }
         press(dialog, button);
         return;
@@ -114,7 +113,7 @@ const TileColour test_tile_colours[4] = {
     {200, 40, 40}, {40, 160, 40}, {40, 40, 200}, {220, 200, 40}};
 const TileColour test_patch_colour = {240, 120, 240};
 // Away from the zip areas and from the points the tests probe the tiles at.
-const TilePatch test_tile_patches[4] = {{0.125f, 0.875f}, {0.875f, 0.875f}, {0.125f, 0.125f}, {0.875f, 0.125f}};
+const float test_patch_centres[4][2] = {{0.125f, 0.875f}, {0.875f, 0.875f}, {0.125f, 0.125f}, {0.875f, 0.125f}};
 
 const std::string &work_dir(void)
 {
@@ -141,11 +140,9 @@ void write_test_tiles(void)
         RgbImage image = {0, 0, 0, nullptr};
         image_alloc(64, 64, 3, &image);
         // Rows bottom first: the patch's 8 x 8 pixels around its centre.
-        int patch_x = (int)(test_tile_patches[t].x * 64) - 4;
-        int patch_y = (int)(test_tile_patches[t].y * 64) - 4;
         for (int i = 0; i < 64 * 64; i++) {
-            int x = i % 64, y = i / 64;
-            bool in_patch = x >= patch_x && x < patch_x + 8 && y >= patch_y && y < patch_y + 8;
+            int dx = i % 64 - (int)(test_patch_centres[t][0] * 64), dy = i / 64 - (int)(test_patch_centres[t][1] * 64);
+            bool in_patch = dx >= -4 && dx < 4 && dy >= -4 && dy < 4;
             const TileColour &colour = in_patch ? test_patch_colour : test_tile_colours[t];
             image.pixels[i * 3] = colour.r;
             image.pixels[i * 3 + 1] = colour.g;

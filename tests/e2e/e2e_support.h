@@ -22,14 +22,10 @@ struct TileColour {
 };
 // Lower left, lower right, upper left, upper right.
 extern const TileColour test_tile_colours[4];
-// Each tile carries a patch of this colour near one corner, so a tile drawn
-// upside down or mirrored shows it in the wrong place.  Its centre, as
-// fractions of the tile's width from the west and height from the south:
-struct TilePatch {
-    float x, y;
-};
+// Each tile carries a patch of this colour near one corner, centred at these
+// fractions of its width and height from its west and south edges.
 extern const TileColour test_patch_colour;
-extern const TilePatch test_tile_patches[4];
+extern const float test_patch_centres[4][2];
 // Writes the four test tiles into work_dir()/data/maps.
 void write_test_tiles(void);
 

@@ -164,8 +164,8 @@ TEST_F(Shell, FourTilesLandInTheirQuadrants)
         EXPECT_TRUE(near_colour(got, test_tile_colours[t])) << "tile " << t << " shows " << describe(got);
         // The patch where the picture has it: no flip, no mirror.
         int column = t % 2, row = t / 2;
-        Vec3 patch = {meridians[column] + test_tile_patches[t].x * (meridians[column + 1] - meridians[column]),
-                      parallels[row] + test_tile_patches[t].y * (parallels[row + 1] - parallels[row]), 0.0f};
+        Vec3 patch = {meridians[column] + test_patch_centres[t][0] * (meridians[column + 1] - meridians[column]),
+                      parallels[row] + test_patch_centres[t][1] * (parallels[row + 1] - parallels[row]), 0.0f};
         got = pixel_at(frame, patch);
         EXPECT_TRUE(near_colour(got, test_patch_colour)) << "tile " << t << " patch shows " << describe(got);
     }
@@ -298,29 +298,25 @@ TEST_F(Shell, LoadDataThroughTheOpenDialog)
 TEST_F(Shell, LoadingAMissingFileOrNoRecordFileNamesTheWholePath)
 {
     use_records({respondent(77002)});
-    // Not whole records: text, or a data file with a byte too many.
-    const std::string text = "Q1,Q2,Q3\r\n25,1,2\r\n";
-    write_file_bytes(work_path("text.qvd"), std::vector<uint8_t>(text.begin(), text.end()));
-    write_file_bytes(work_path("181 bytes.qvd"), std::vector<uint8_t>(181, 1));
-    const struct {
-        std::string path;
-        const char *reason;
-    } cases[] = {
-        {work_path("no such folder name that is rather long\\missing data.qvd"), "can't open record file"},
-        {work_path("text.qvd"), "not a record file"},
-        {work_path("181 bytes.qvd"), "not a record file"},
-    };
-    for (const auto &c : cases) {
-        message_boxes().clear();
-        answer_file_dialog(c.path);
-        send_command(CMD_LOAD_DATA);
-        ASSERT_EQ(1u, message_boxes().size());
-        EXPECT_EQ("ERROR!", message_boxes()[0].caption);
-        EXPECT_EQ("read_records() - " + std::string(c.reason) + ": " + c.path + "!\n",
-                  message_boxes()[0].text);
-        EXPECT_EQ(1, record_count());
-        EXPECT_EQ(1, tally_result()->counts[2]);
-    }
+    std::string path = work_path("no such folder name that is rather long\\missing data.qvd");
+    answer_file_dialog(path);
+    send_command(CMD_LOAD_DATA);
+    ASSERT_EQ(1u, message_boxes().size());
+    EXPECT_EQ("ERROR!", message_boxes()[0].caption);
+    EXPECT_EQ("read_records() - can't open record file: " + path + "!\n", message_boxes()[0].text);
+    EXPECT_EQ(1, record_count());
+    EXPECT_EQ(1, tally_result()->counts[2]);
+
+    // A file that is not whole records, such as a CSV file, is refused.
+    std::string csv = work_path("survey.csv.qvd"), text = "Q1,Q2\r\n25,1\r\n";
+    write_file_bytes(csv, std::vector<uint8_t>(text.begin(), text.end()));
+    message_boxes().clear();
+    answer_file_dialog(csv);
+    send_command(CMD_LOAD_DATA);
+    ASSERT_EQ(1u, message_boxes().size());
+    EXPECT_EQ("ERROR!", message_boxes()[0].caption);
+    EXPECT_EQ("read_records() - not a record file: " + csv + "!\n", message_boxes()[0].text);
+    EXPECT_EQ(1, tally_result()->counts[2]);
 }
 
 TEST_F(Shell, CancellingTheOpenDialogChangesNothing)
@@ -351,38 +347,27 @@ TEST_F(Shell, SaveDataAppendsTheExtensionAndWritesWhatWasLoaded)
     EXPECT_EQ(file_bytes(loaded), file_bytes(saved + ".qvd"));
     EXPECT_EQ(3u * 180u, file_bytes(saved + ".qvd").size());
 
-    // A name whose file exists once the extension is added: every such save
-    // asks first, and No keeps the old file and saves nothing.
-    const struct {
-        const char *extension;
-        int command;  // 0: the Info panel's Save
-    } saves[] = {{".qvd", CMD_SAVE_DATA}, {".csv", CMD_EXPORT_CSV}, {".bmp", CMD_SAVE_SNAPSHOT}, {".txt", 0}};
-    const std::vector<uint8_t> old_bytes = {'o', 'l', 'd'};
-    for (const auto &save : saves) {
-        SCOPED_TRACE(save.extension);
-        std::string name = std::string("taken") + save.extension;
-        write_file_bytes(work_path(name), old_bytes);
+    // Typed without the extension while the file with it exists: every such
+    // save asks; No keeps the old file and saves nothing, Yes replaces it.
+    const char *extensions[] = {".qvd", ".csv", ".bmp"};
+    const int commands[] = {CMD_SAVE_DATA, CMD_EXPORT_CSV, CMD_SAVE_SNAPSHOT};
+    for (int i = 0; i < 3; i++) {
+        write_file_bytes(saved + extensions[i], {'o', 'l', 'd'});
         message_boxes().clear();
-        answer_file_dialog(work_path("taken"));
+        answer_file_dialog(saved);
         answer_question_box(IDNO);
-        if (save.command)
-            send_command(save.command);
-        else
-            SendMessageA(panel_window(PANEL_INFO), WM_COMMAND, MAKEWPARAM(IDC_INFO_SAVE, BN_CLICKED), 0);
-        ASSERT_EQ(1u, message_boxes().size());
+        send_command(commands[i]);
+        ASSERT_EQ(1u, message_boxes().size()) << extensions[i];
         EXPECT_EQ("Confirm Save As", message_boxes()[0].caption);
-        EXPECT_EQ(name + " already exists. Do you want to replace it?", message_boxes()[0].text);
-        EXPECT_EQ(old_bytes, file_bytes(work_path(name)));
+        EXPECT_EQ("saved copy" + std::string(extensions[i]) + " already exists. Do you want to replace it?",
+                  message_boxes()[0].text);
+        EXPECT_EQ((std::vector<uint8_t>{'o', 'l', 'd'}), file_bytes(saved + extensions[i]));
     }
-    // Yes replaces it.
-    use_records({respondent(77004)});
     message_boxes().clear();
     answer_file_dialog(saved);
     send_command(CMD_SAVE_DATA);
-    ASSERT_EQ(2u, message_boxes().size());
-    EXPECT_EQ("Confirm Save As", message_boxes()[0].caption);
-    EXPECT_EQ("Save complete", message_boxes()[1].text);
-    EXPECT_EQ(180u, file_bytes(saved + ".qvd").size());
+    EXPECT_EQ("Save complete", message_boxes().back().text);
+    EXPECT_EQ(file_bytes(loaded), file_bytes(saved + ".qvd"));
 }
 
 TEST_F(Shell, ASaveNameWithNoRoomForTheExtensionIsRefused)

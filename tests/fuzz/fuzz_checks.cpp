@@ -198,10 +198,9 @@ int check_read_bmp(const uint8_t *data, size_t size)
 namespace {
 
 // Whether text is a CSV file the reader must take, and how many records it
-// holds: the header is anything up to its line end; every further line at
-// most 4,095 characters before its line end, without NUL bytes, and if not
-// blank 45 cells of at most 15 characters.  A Ctrl-Z as the last byte ends
-// the file.
+// holds: a header of anything, then lines of at most 4,095 characters
+// without NUL bytes, each blank or 45 cells of at most 15 characters.  A
+// Ctrl-Z as the last byte ends the file.
 int csv_well_formed(const uint8_t *data, size_t size, int32_t *records)
 {
     *records = 0;

@@ -176,8 +176,7 @@ TEST_F(CsvFile, ReadsLinesWhateverTheirEndsAndSkipsBlankOnes)
         {"numeric header", data_line({{kZipColumn, "77999"}}) + "\n" + a + "\n" + b + "\n"},
         {"a long header", std::string(5000, 'Q') + "\r\n" + a + "\r\n" + b + "\r\n"},
         {"a header holding NUL bytes", std::string("Q1\0Q2\0", 6) + "\n" + a + "\n" + b + "\n"},
-        // The end-of-file mark of older tools, after the last line end or
-        // right after the last cell.
+        // The end-of-file mark of older tools, after the last line or its last cell.
         {"Ctrl-Z after the last line", std::string(kHeader) + "\r\n" + a + "\r\n" + b + "\r\n\x1A"},
         {"Ctrl-Z ends the last line", std::string(kHeader) + "\n" + a + "\n" + b + "\x1A"},
     };
