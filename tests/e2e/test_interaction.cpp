@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -951,25 +952,72 @@ TEST_F(GisPad, ADoubleClickOrOtherNotificationAddsNothing)
     EXPECT_EQ(0.0f, current_map_view()->tilt);
 }
 
-TEST_F(GisPad, ATickOfAnotherTimerAppliesAndDrawsNothing)
+// Marks the back buffer; a drawn frame covers the mark.
+void mark_back_buffer(void)
 {
-    const TileColour marker = {255, 0, 255};
-    press_arrow(IDC_GIS_TOP);
-    // Mark the back buffer; a drawn frame would cover it.
     glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(0.498f, 0.498f, 0.498f, 1.0f);
-    SendMessageA(main_window(), WM_TIMER, 2, 0);
-    SendMessageA(main_window(), WM_TIMER, 0x5E2E, 0);
-    EXPECT_EQ(0.0f, current_map_view()->tilt);
+}
+
+bool back_buffer_marked(void)
+{
     uint8_t pixel[3] = {0, 0, 0};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
     glReadPixels(client_width() / 2, client_height() / 2, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel);
-    EXPECT_TRUE(near_colour({pixel[0], pixel[1], pixel[2]}, marker, 1));
+    return near_colour({pixel[0], pixel[1], pixel[2]}, {255, 0, 255}, 1);
+}
+
+TEST_F(GisPad, ATickOfAnotherTimerAppliesAndDrawsNothing)
+{
+    press_arrow(IDC_GIS_TOP);
+    mark_back_buffer();
+    SendMessageA(main_window(), WM_TIMER, 2, 0);
+    SendMessageA(main_window(), WM_TIMER, 0x5E2E, 0);
+    EXPECT_EQ(0.0f, current_map_view()->tilt);
+    EXPECT_TRUE(back_buffer_marked());
     tick(1);
     EXPECT_EQ(-5.0f, current_map_view()->tilt);
     release_on_panel(5, 5);
+}
+
+TEST_F(GisPad, IdleTicksDrawNothingAndEachChangeDrawsOnce)
+{
+    use_records({respondent(77002), respondent(77004)});
+    SendDlgItemMessageA(question_panel(), IDC_QUESTION_NEXT, BM_CLICK, 0, 0);
+    struct Case {
+        const char *change;
+        std::function<void()> make;
+        bool drawn_at_once;  // by the change itself, before any tick
+        bool drawn_by_tick;
+    };
+    const Case cases[] = {
+        {"nothing", [] {}, false, false},
+        {"recount", [] { use_records({respondent(77005)}); }, false, true},
+        {"view", [] { set_view(300.0f, 10.0f, 0.0f, -1); }, false, true},
+        {"selection", [] { select_zip(index_77005); }, false, true},
+        {"Default Question", [] { send_command(CMD_DEFAULT_QUESTION); }, false, true},
+        {"held arrow", [] { press_arrow(IDC_GIS_BOTTOM); }, false, true},
+        {"arrow still held", [] {}, false, true},
+        {"arrow released", [] { release_on_panel(5, 5); }, false, false},
+        {"size", [] { on_size(MAKELPARAM(client_width(), client_height())); }, false, true},
+        {"stale frame", [] { mark_frame_stale(); }, false, true},
+        {"paint", [] { RedrawWindow(main_window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); },
+         true, false},
+        {"menu command", [] { send_command(CMD_DEFAULT_LOCATION); }, true, false},
+    };
+    for (const Case &c : cases) {
+        tick(1);
+        mark_back_buffer();
+        c.make();
+        EXPECT_EQ(!c.drawn_at_once, back_buffer_marked()) << c.change;
+        mark_back_buffer();
+        tick(1);
+        EXPECT_EQ(!c.drawn_by_tick, back_buffer_marked()) << c.change;
+    }
+    // The tick after Default Question counted the first question.
+    EXPECT_EQ(0, current_question());
 }
 
 // ---- Panels: Esc, the Panel commands, Tab ----
