@@ -169,6 +169,9 @@ void on_paint(HWND window, PAINTSTRUCT *paint)
     present_frame();
     BeginPaint(window, paint);
     EndPaint(window, paint);
+    // BeginPaint erases the update region with the class brush, over the
+    // frame just shown; the next tick draws it again.
+    mark_frame_stale();
 }
 
 void on_timer(WPARAM timer_id)

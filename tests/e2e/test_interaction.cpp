@@ -1004,7 +1004,7 @@ TEST_F(GisPad, IdleTicksDrawNothingAndEachChangeDrawsOnce)
         {"size", [] { on_size(MAKELPARAM(client_width(), client_height())); }, false, true},
         {"stale frame", [] { mark_frame_stale(); }, false, true},
         {"paint", [] { RedrawWindow(main_window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); },
-         true, false},
+         true, true},
         {"menu command", [] { send_command(CMD_DEFAULT_LOCATION); }, true, false},
     };
     for (const Case &c : cases) {
