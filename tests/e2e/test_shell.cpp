@@ -154,6 +154,66 @@ TEST_F(Shell, FiveDialogsWithCaptionsAndStartVisibility)
     }
 }
 
+namespace {
+
+// A program's panels on its main window's monitor: apart from each other,
+// within the work area and off the main window's title and menu bar;
+// beside[i] '+' where panel i must also keep off the map.
+void expect_panels_tidy(HWND main, const std::vector<HWND> &panels, const char *beside)
+{
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor));
+    RECT window, bars, rects[8], common;
+    GetWindowRect(main, &window);
+    POINT client_origin = {0, 0};
+    ClientToScreen(main, &client_origin);
+    bars = window;
+    bars.bottom = client_origin.y;
+    ASSERT_LT(bars.top, bars.bottom) << "no title or menu bar";
+    for (size_t i = 0; i < panels.size(); i++) {
+        ASSERT_NE(nullptr, panels[i]);
+        GetWindowRect(panels[i], &rects[i]);
+        EXPECT_TRUE(rects[i].left >= monitor.rcWork.left && rects[i].top >= monitor.rcWork.top &&
+                    rects[i].right <= monitor.rcWork.right && rects[i].bottom <= monitor.rcWork.bottom)
+            << "panel " << i << " leaves the work area";
+        EXPECT_FALSE(IntersectRect(&common, &rects[i], &bars)) << "panel " << i << " covers the bars";
+        for (size_t j = 0; j < i; j++)
+            EXPECT_FALSE(IntersectRect(&common, &rects[i], &rects[j])) << "panels " << j << ", " << i;
+        if (beside[i] == '+') {
+            EXPECT_FALSE(IntersectRect(&common, &rects[i], &window)) << "panel " << i << " covers the map";
+        }
+    }
+}
+
+}  // namespace
+
+TEST_F(Shell, PanelsStartApartBesideTheMainWindowWhereThereIsRoom)
+{
+    const std::vector<HWND> panels = {panel_window(PANEL_DEMOGRAPHICS), panel_window(PANEL_QUESTION),
+                                      panel_window(PANEL_GIS), panel_window(PANEL_INFO)};
+    RECT start;
+    GetWindowRect(main_window(), &start);
+    // As start-up left them, then for the main window moved about a
+    // 1280 x 1024 screen: against the right edge, and nearer the middle.
+    expect_panels_tidy(main_window(), panels, "+++?");
+    struct Case {
+        int x, y;
+        const char *beside;
+    };
+    const Case cases[] = {{256, 0, "+++?"}, {128, 128, "????"}, {0, 0, "+++?"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.x);
+        SetWindowPos(main_window(), nullptr, c.x, c.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        place_panels();
+        expect_panels_tidy(main_window(), panels, c.beside);
+    }
+    SetWindowPos(main_window(), nullptr, start.left, start.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    place_panels();
+    pump_messages(50);
+}
+
 TEST_F(Shell, FourTilesLandInTheirQuadrants)
 {
     Frame frame = read_frame();
@@ -598,6 +658,111 @@ TEST_F(Shell, SavedItemsBeforeAnyDefaultOnlyDraw)
         });
     EXPECT_EQ(0u, code);
     EXPECT_FALSE(error_shown);
+}
+
+namespace {
+
+std::string version_string(const std::vector<char> &block, const char *name)
+{
+    char *value = nullptr;
+    UINT length = 0;
+    std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueA(block.data(), path.c_str(), (void **)&value, &length) || !value)
+        return "(missing)";
+    return value;
+}
+
+BOOL CALLBACK first_name(HMODULE, LPCSTR, LPSTR name, LONG_PTR param)
+{
+    *(LPSTR *)param = name;
+    return FALSE;
+}
+
+#pragma pack(push, 2)
+struct IconGroupEntry {
+    BYTE width, height, colours, reserved;
+    WORD planes, bits;
+    DWORD bytes;
+    WORD id;
+};
+#pragma pack(pop)
+
+}  // namespace
+
+TEST_F(Shell, TheProgramCarriesItsManifestIconAndVersion)
+{
+    std::string exe = windows_path(QUORVEL_EXE);
+    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, module);
+
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(nullptr, found) << "no manifest";
+    std::string manifest((const char *)LockResource(LoadResource(module, found)),
+                         SizeofResource(module, found));
+    for (const char *part :
+         {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", ">true</dpiAware>",
+          "level=\"asInvoker\"", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}" /* 7 */,
+          "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}" /* 8 */, "{1f676c76-80e1-4239-95bb-83d0f6d0da78}" /* 8.1 */,
+          "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" /* 10 and 11 */})
+        EXPECT_NE(std::string::npos, manifest.find(part)) << part;
+
+    // The first icon group is the program's, with its four sizes.
+    LPSTR group = nullptr;
+    EnumResourceNamesA(module, MAKEINTRESOURCEA(14), first_name, (LONG_PTR)&group);
+    ASSERT_TRUE(group && IS_INTRESOURCE(group));
+    EXPECT_EQ(IDI_QUORVEL, (int)(ULONG_PTR)group);
+    HRSRC icons = FindResourceA(module, MAKEINTRESOURCEA(IDI_QUORVEL), MAKEINTRESOURCEA(14));
+    ASSERT_NE(nullptr, icons);
+    const BYTE *directory = (const BYTE *)LockResource(LoadResource(module, icons));
+    const IconGroupEntry *entries = (const IconGroupEntry *)(directory + 6);
+    ASSERT_EQ(4, *(const WORD *)(directory + 4));
+    const int sides[4] = {16, 32, 48, 0 /* 256 */};
+    for (int i = 0; i < 4; i++) {
+        EXPECT_EQ(sides[i], entries[i].width) << i;
+        EXPECT_EQ(32, entries[i].bits) << i;
+    }
+    FreeLibrary(module);
+
+    DWORD ignored = 0;
+    std::vector<char> block(GetFileVersionInfoSizeA(exe.c_str(), &ignored));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, (DWORD)block.size(), block.data()));
+    VS_FIXEDFILEINFO *fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", (void **)&fixed, &length));
+    EXPECT_EQ(0x00010000u, fixed->dwFileVersionMS);
+    EXPECT_EQ(0u, fixed->dwFileVersionLS);
+    EXPECT_EQ(0x00010000u, fixed->dwProductVersionMS);
+    EXPECT_EQ(0u, fixed->dwProductVersionLS);
+    EXPECT_EQ("Quorvel", version_string(block, "ProductName"));
+    EXPECT_EQ("quorvel.exe", version_string(block, "OriginalFilename"));
+    EXPECT_EQ("1.0.0.0", version_string(block, "FileVersion"));
+    EXPECT_NE("(missing)", version_string(block, "FileDescription"));
+
+    // This process carries the same manifest: the common controls come
+    // from their version 6 assembly, and DPI awareness is in force.
+    char controls[MAX_PATH] = "";
+    GetModuleFileNameA(GetModuleHandleA("comctl32.dll"), controls, sizeof controls);
+    CharLowerA(controls);
+    EXPECT_NE(nullptr, strstr(controls, "microsoft.windows.common-controls_6595b64144ccf1df_6."))
+        << controls;
+    EXPECT_TRUE(IsProcessDPIAware());
+
+    // The window class shows the program's icon, large and small.
+    HICON small_icon = (HICON)GetClassLongPtrA(main_window(), GCLP_HICONSM);
+    HICON large_icon = (HICON)GetClassLongPtrA(main_window(), GCLP_HICON);
+    ASSERT_NE(nullptr, small_icon);
+    ASSERT_NE(nullptr, large_icon);
+    EXPECT_NE(LoadIconA(nullptr, IDI_APPLICATION), large_icon);
+    for (HICON icon : {small_icon, large_icon}) {
+        ICONINFO info = {};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP bitmap = {};
+        GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+        EXPECT_EQ(GetSystemMetrics(icon == small_icon ? SM_CXSMICON : SM_CXICON), bitmap.bmWidth);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    }
 }
 
 TEST_F(Shell, ThePackageUnpacksIntoAWorkingProgram)
