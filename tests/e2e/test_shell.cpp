@@ -765,6 +765,81 @@ TEST_F(Shell, TheProgramCarriesItsManifestIconAndVersion)
     }
 }
 
+namespace {
+
+// The screen DPI that programs started from now on read, put back as it
+// was when the guard goes.
+class ScreenDpi {
+public:
+    explicit ScreenDpi(DWORD dpi)
+    {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &key_, nullptr);
+        DWORD size = sizeof before_;
+        had_value_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, (BYTE *)&before_, &size) ==
+                     ERROR_SUCCESS;
+        RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, (const BYTE *)&dpi, sizeof dpi);
+    }
+    ~ScreenDpi()
+    {
+        if (had_value_)
+            RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, (const BYTE *)&before_, sizeof before_);
+        else
+            RegDeleteValueA(key_, "LogPixels");
+        RegCloseKey(key_);
+    }
+
+private:
+    HKEY key_ = nullptr;
+    DWORD before_ = 0;
+    bool had_value_ = false;
+};
+
+}  // namespace
+
+// A fresh program at 150% (144 DPI): its panels grow with the text and
+// still start apart, and a press on a bar picks that bar.
+TEST_F(Shell, AtOneHundredFortyFourDpiThePanelsGrowAndAPressPicksItsBar)
+{
+    ScreenDpi dpi(144);
+    bool error_shown;
+    DWORD code = run_program_and_end_it(
+        windows_path(QUORVEL_EXE), work_dir(), WM_COMMAND, CMD_QUIT, &error_shown,
+        [](const ProcessWindows &program) {
+            const std::vector<HWND> panels = {process_panel(program.process, "Demographics Panel"),
+                                              process_panel(program.process, "Question Panel"),
+                                              process_panel(program.process, "GIS Panel"),
+                                              process_panel(program.process, "Info Panel")};
+            ASSERT_NE(nullptr, panels[0]);
+            RECT theirs, ours;
+            GetWindowRect(panels[0], &theirs);
+            GetWindowRect(panel_window(PANEL_DEMOGRAPHICS), &ours);
+            EXPECT_GT((theirs.right - theirs.left) * 4, (ours.right - ours.left) * 5);
+            expect_panels_tidy(program.main, panels, "????");
+
+            // Zip 77005 has no neighbour within three pixels of the start view.
+            RECT client;
+            GetClientRect(program.main, &client);
+            MapView view;
+            start_map_view(&view);
+            const int index_77005 = 5;
+            Vec3 centre = {zip_longitude(index_77005), zip_latitude(index_77005), 0.0f};
+            float x, y;
+            ASSERT_TRUE(map_to_window(&view, client.right, client.bottom, &centre, &x, &y));
+            LPARAM at = MAKELPARAM((int)(x + 0.5f), (int)(y + 0.5f));
+            PostMessageA(program.main, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            PostMessageA(program.main, WM_LBUTTONUP, 0, at);
+            std::string report;
+            for (int tries = 0; tries < 50 && report.empty(); tries++) {
+                pump_messages(100);
+                report = item_text(panels[3], IDC_INFO_LOG);
+            }
+            EXPECT_EQ("Total for area: 0\r\nTotal for zip code 77005: 0, 0.00%\r\n\r\n", report);
+        });
+    EXPECT_EQ(0u, code);
+    EXPECT_FALSE(error_shown);
+}
+
 TEST_F(Shell, ThePackageUnpacksIntoAWorkingProgram)
 {
     // scripts/test unpacks the package that scripts/package builds.
