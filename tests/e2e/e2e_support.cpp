@@ -1,7 +1,6 @@
 #include "e2e/e2e_support.h"
 
 #include <GL/gl.h>
-#include <gtest/gtest.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -364,74 +363,4 @@ std::vector<HWND> process_windows_titled(DWORD process, const char *caption)
     TitledSearch search = {process, caption, {}};
     EnumWindows(collect_titled, (LPARAM)&search);
     return search.found;
-}
-
-namespace {
-
-BOOL CALLBACK find_process_windows(HWND window, LPARAM param)
-{
-    ProcessWindows *found = (ProcessWindows *)param;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != found->process)
-        return TRUE;
-    char class_name[16] = "";
-    GetClassNameA(window, class_name, sizeof class_name);
-    char caption[16] = "";
-    GetWindowTextA(window, caption, sizeof caption);
-    if (strcmp(class_name, "mainw") == 0)
-        found->main = window;
-    else if (strcmp(caption, "ERROR!") == 0)
-        found->error_box = window;
-    return TRUE;
-}
-
-}  // namespace
-
-std::string windows_path(const std::string &unix_path)
-{
-    std::string path = "Z:" + unix_path;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-DWORD run_program_and_end_it(const std::string &exe, const std::string &folder, UINT message,
-                             WPARAM wparam, bool *error_shown,
-                             const std::function<void(const ProcessWindows &)> &while_running)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &process)) {
-        ADD_FAILURE() << "cannot start " << exe;
-        return 0xFFFFFFFF;
-    }
-    // Idle once start-up is done, or once a box it shows waits for an answer.
-    WaitForInputIdle(process.hProcess, 20000);
-    ProcessWindows found = {process.dwProcessId, nullptr, nullptr};
-    for (int tries = 0; tries < 200 && !found.main; tries++) {
-        pump_messages(100);
-        EnumWindows(find_process_windows, (LPARAM)&found);
-    }
-    EXPECT_NE(nullptr, found.main);
-    pump_messages(300);
-    EnumWindows(find_process_windows, (LPARAM)&found);
-    *error_shown = found.error_box != nullptr;
-    if (found.error_box)
-        PostMessageA(found.error_box, WM_COMMAND, IDOK, 0);
-    pump_messages(100);
-    if (while_running && found.main)
-        while_running(found);
-    PostMessageA(found.main, message, wparam, 0);
-    DWORD code = 0xFFFFFFFF;
-    if (WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    else
-        TerminateProcess(process.hProcess, 99);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
 }

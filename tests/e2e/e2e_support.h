@@ -6,7 +6,6 @@
 
 #include <stdint.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -87,18 +86,3 @@ int combo_selection(HWND dialog, int id);
 std::string item_text(HWND dialog, int id);
 // The top-level windows of a process that carry the caption.
 std::vector<HWND> process_windows_titled(DWORD process, const char *caption);
-
-// The windows of another process: its main window and any "ERROR!" box.
-struct ProcessWindows {
-    DWORD process;
-    HWND main;
-    HWND error_box;
-};
-// A Unix path as Wine shows it to Windows programs (drive Z:).
-std::string windows_path(const std::string &unix_path);
-// Starts a quorvel.exe in the given working directory, runs while_running
-// (if any) on its windows, ends it with the given message and returns its
-// exit code; *error_shown tells whether it showed an "ERROR!" box on the way.
-DWORD run_program_and_end_it(const std::string &exe, const std::string &folder, UINT message,
-                             WPARAM wparam, bool *error_shown,
-                             const std::function<void(const ProcessWindows &)> &while_running = {});

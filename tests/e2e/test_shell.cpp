@@ -4,10 +4,12 @@
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <process.h>
 
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "app/shell.h"
 #include "e2e/e2e_support.h"
@@ -152,66 +154,6 @@ TEST_F(Shell, FiveDialogsWithCaptionsAndStartVisibility)
         EXPECT_EQ(e.visible, IsWindowVisible(panel) != 0) << e.caption;
         EXPECT_EQ(main_window(), GetWindow(panel, GW_OWNER)) << e.caption;
     }
-}
-
-namespace {
-
-// A program's panels on its main window's monitor: apart from each other,
-// within the work area and off the main window's title and menu bar;
-// beside[i] '+' where panel i must also keep off the map.
-void expect_panels_tidy(HWND main, const std::vector<HWND> &panels, const char *beside)
-{
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof monitor;
-    ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor));
-    RECT window, bars, rects[8], common;
-    GetWindowRect(main, &window);
-    POINT client_origin = {0, 0};
-    ClientToScreen(main, &client_origin);
-    bars = window;
-    bars.bottom = client_origin.y;
-    ASSERT_LT(bars.top, bars.bottom) << "no title or menu bar";
-    for (size_t i = 0; i < panels.size(); i++) {
-        ASSERT_NE(nullptr, panels[i]);
-        GetWindowRect(panels[i], &rects[i]);
-        EXPECT_TRUE(rects[i].left >= monitor.rcWork.left && rects[i].top >= monitor.rcWork.top &&
-                    rects[i].right <= monitor.rcWork.right && rects[i].bottom <= monitor.rcWork.bottom)
-            << "panel " << i << " leaves the work area";
-        EXPECT_FALSE(IntersectRect(&common, &rects[i], &bars)) << "panel " << i << " covers the bars";
-        for (size_t j = 0; j < i; j++)
-            EXPECT_FALSE(IntersectRect(&common, &rects[i], &rects[j])) << "panels " << j << ", " << i;
-        if (beside[i] == '+') {
-            EXPECT_FALSE(IntersectRect(&common, &rects[i], &window)) << "panel " << i << " covers the map";
-        }
-    }
-}
-
-}  // namespace
-
-TEST_F(Shell, PanelsStartApartBesideTheMainWindowWhereThereIsRoom)
-{
-    const std::vector<HWND> panels = {panel_window(PANEL_DEMOGRAPHICS), panel_window(PANEL_QUESTION),
-                                      panel_window(PANEL_GIS), panel_window(PANEL_INFO)};
-    RECT start;
-    GetWindowRect(main_window(), &start);
-    // As start-up left them, then for the main window moved about a
-    // 1280 x 1024 screen: against the right edge, and nearer the middle.
-    expect_panels_tidy(main_window(), panels, "+++?");
-    struct Case {
-        int x, y;
-        const char *beside;
-    };
-    const Case cases[] = {{256, 0, "+++?"}, {128, 128, "????"}, {0, 0, "+++?"}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.x);
-        SetWindowPos(main_window(), nullptr, c.x, c.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        place_panels();
-        expect_panels_tidy(main_window(), panels, c.beside);
-    }
-    SetWindowPos(main_window(), nullptr, start.left, start.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    place_panels();
-    pump_messages(50);
 }
 
 TEST_F(Shell, FourTilesLandInTheirQuadrants)
@@ -536,10 +478,128 @@ TEST_F(Shell, QuitReleasesEveryTextureAndList)
 
 namespace {
 
+// The windows of another process: its main window and any "ERROR!" box.
+struct ProcessWindows {
+    DWORD process;
+    HWND main;
+    HWND error_box;
+};
+
+BOOL CALLBACK find_process_windows(HWND window, LPARAM param)
+{
+    ProcessWindows *found = (ProcessWindows *)param;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != found->process)
+        return TRUE;
+    char class_name[16] = "";
+    GetClassNameA(window, class_name, sizeof class_name);
+    char caption[16] = "";
+    GetWindowTextA(window, caption, sizeof caption);
+    if (strcmp(class_name, "mainw") == 0)
+        found->main = window;
+    else if (strcmp(caption, "ERROR!") == 0)
+        found->error_box = window;
+    return TRUE;
+}
+
+std::string windows_path(const std::string &unix_path)
+{
+    std::string path = "Z:" + unix_path;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+// Starts a quorvel.exe in the given working directory, runs while_running
+// (if any) on its windows, ends it with the given message and returns its
+// exit code; *error_shown tells whether it showed an "ERROR!" box on the way.
+DWORD run_program_and_end_it(const std::string &exe, const std::string &folder, UINT message,
+                             WPARAM wparam, bool *error_shown,
+                             const std::function<void(const ProcessWindows &)> &while_running = {})
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &process)) {
+        ADD_FAILURE() << "cannot start " << exe;
+        return 0xFFFFFFFF;
+    }
+    // Idle once start-up is done, or once a box it shows waits for an answer.
+    WaitForInputIdle(process.hProcess, 20000);
+    ProcessWindows found = {process.dwProcessId, nullptr, nullptr};
+    for (int tries = 0; tries < 200 && !found.main; tries++) {
+        pump_messages(100);
+        EnumWindows(find_process_windows, (LPARAM)&found);
+    }
+    EXPECT_NE(nullptr, found.main);
+    pump_messages(300);
+    EnumWindows(find_process_windows, (LPARAM)&found);
+    *error_shown = found.error_box != nullptr;
+    if (found.error_box)
+        PostMessageA(found.error_box, WM_COMMAND, IDOK, 0);
+    pump_messages(100);
+    if (while_running && found.main)
+        while_running(found);
+    PostMessageA(found.main, message, wparam, 0);
+    DWORD code = 0xFFFFFFFF;
+    if (WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, 99);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
 HWND process_panel(DWORD process, const char *caption)
 {
     std::vector<HWND> found = process_windows_titled(process, caption);
     return found.empty() ? nullptr : found[0];
+}
+
+// A value of the installer's Add/Remove Programs entry, or "(missing)".
+std::string uninstall_value(const char *name)
+{
+    char text[1024] = "";
+    DWORD size = sizeof text, type = REG_SZ;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvel",
+                     name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6464KEY, &type, text,
+                     &size) != ERROR_SUCCESS)
+        return "(missing)";
+    return type == REG_DWORD ? std::to_string(*(DWORD *)text) : text;
+}
+
+// A program's Demographics, Question, GIS and Info panels.
+std::vector<HWND> program_panels(DWORD process)
+{
+    return {process_panel(process, "Demographics Panel"), process_panel(process, "Question Panel"),
+            process_panel(process, "GIS Panel"), process_panel(process, "Info Panel")};
+}
+
+// The panels lie within the work area of the main window's monitor, apart
+// and off its title and menu bar; those marked '+' off the map as well.
+void expect_panels_tidy(HWND main, const std::vector<HWND> &panels, const char *beside)
+{
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT window, bars, rects[4], common;
+    GetWindowRect(main, &window);
+    POINT client_origin = {0, 0};
+    ClientToScreen(main, &client_origin);
+    bars = {window.left, window.top, window.right, client_origin.y};
+    for (size_t i = 0; i < panels.size(); i++) {
+        GetWindowRect(panels[i], &rects[i]);
+        UnionRect(&common, &rects[i], &monitor.rcWork);
+        EXPECT_TRUE(EqualRect(&common, &monitor.rcWork)) << "panel " << i << " leaves the work area";
+        EXPECT_FALSE(IntersectRect(&common, &rects[i], &bars)) << "panel " << i << " covers the bars";
+        for (size_t j = 0; j < i; j++)
+            EXPECT_FALSE(IntersectRect(&common, &rects[i], &rects[j])) << "panels " << j << ", " << i;
+        EXPECT_FALSE(beside[i] == '+' && IntersectRect(&common, &rects[i], &window)) << "panel " << i;
+    }
 }
 
 }  // namespace
@@ -562,6 +622,8 @@ TEST_F(Shell, SavedItemsBeforeAnyDefaultOnlyDraw)
     DWORD code = run_program_and_end_it(
         windows_path(QUORVEL_EXE), work_dir(), WM_COMMAND, CMD_QUIT, &error_shown,
         [](const ProcessWindows &program) {
+            // On a 1280 x 1024 screen the panels start beside the main window.
+            expect_panels_tidy(program.main, program_panels(program.process), "+++?");
             HWND question = process_panel(program.process, "Question Panel");
             HWND demographics = process_panel(program.process, "Demographics Panel");
             ASSERT_NE(nullptr, question);
@@ -586,35 +648,6 @@ TEST_F(Shell, SavedItemsBeforeAnyDefaultOnlyDraw)
     EXPECT_FALSE(error_shown);
 }
 
-namespace {
-
-std::string version_string(const std::vector<char> &block, const char *name)
-{
-    char *value = nullptr;
-    UINT length = 0;
-    std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
-    if (!VerQueryValueA(block.data(), path.c_str(), (void **)&value, &length) || !value)
-        return "(missing)";
-    return value;
-}
-
-BOOL CALLBACK first_name(HMODULE, LPCSTR, LPSTR name, LONG_PTR param)
-{
-    *(LPSTR *)param = name;
-    return FALSE;
-}
-
-#pragma pack(push, 2)
-struct IconGroupEntry {
-    BYTE width, height, colours, reserved;
-    WORD planes, bits;
-    DWORD bytes;
-    WORD id;
-};
-#pragma pack(pop)
-
-}  // namespace
-
 TEST_F(Shell, TheProgramCarriesItsManifestIconAndVersion)
 {
     std::string exe = windows_path(QUORVEL_EXE);
@@ -632,38 +665,36 @@ TEST_F(Shell, TheProgramCarriesItsManifestIconAndVersion)
           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" /* 10 and 11 */})
         EXPECT_NE(std::string::npos, manifest.find(part)) << part;
 
-    // The first icon group is the program's, with its four sizes.
-    LPSTR group = nullptr;
-    EnumResourceNamesA(module, MAKEINTRESOURCEA(14), first_name, (LONG_PTR)&group);
-    ASSERT_TRUE(group && IS_INTRESOURCE(group));
-    EXPECT_EQ(IDI_QUORVEL, (int)(ULONG_PTR)group);
+    // The program's icon group comes first, having the lowest id, 1; four sizes.
     HRSRC icons = FindResourceA(module, MAKEINTRESOURCEA(IDI_QUORVEL), MAKEINTRESOURCEA(14));
     ASSERT_NE(nullptr, icons);
+    // A directory of six bytes, then 14 per image: width first, bits at 6.
     const BYTE *directory = (const BYTE *)LockResource(LoadResource(module, icons));
-    const IconGroupEntry *entries = (const IconGroupEntry *)(directory + 6);
-    ASSERT_EQ(4, *(const WORD *)(directory + 4));
+    ASSERT_EQ(4, directory[4]);
     const int sides[4] = {16, 32, 48, 0 /* 256 */};
-    for (int i = 0; i < 4; i++) {
-        EXPECT_EQ(sides[i], entries[i].width) << i;
-        EXPECT_EQ(32, entries[i].bits) << i;
-    }
+    for (int i = 0; i < 4; i++)
+        EXPECT_TRUE(directory[6 + 14 * i] == sides[i] && directory[6 + 14 * i + 6] == 32) << i;
     FreeLibrary(module);
 
     DWORD ignored = 0;
     std::vector<char> block(GetFileVersionInfoSizeA(exe.c_str(), &ignored));
-    ASSERT_FALSE(block.empty());
-    ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, (DWORD)block.size(), block.data()));
+    ASSERT_TRUE(!block.empty() && GetFileVersionInfoA(exe.c_str(), 0, (DWORD)block.size(), block.data()));
     VS_FIXEDFILEINFO *fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", (void **)&fixed, &length));
-    EXPECT_EQ(0x00010000u, fixed->dwFileVersionMS);
-    EXPECT_EQ(0u, fixed->dwFileVersionLS);
-    EXPECT_EQ(0x00010000u, fixed->dwProductVersionMS);
-    EXPECT_EQ(0u, fixed->dwProductVersionLS);
-    EXPECT_EQ("Quorvel", version_string(block, "ProductName"));
-    EXPECT_EQ("quorvel.exe", version_string(block, "OriginalFilename"));
-    EXPECT_EQ("1.0.0.0", version_string(block, "FileVersion"));
-    EXPECT_NE("(missing)", version_string(block, "FileDescription"));
+    const DWORD one_zero_zero_zero[] = {0x00010000u, 0u, 0x00010000u, 0u};
+    const DWORD versions[] = {fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                              fixed->dwProductVersionLS};
+    EXPECT_EQ(0, memcmp(one_zero_zero_zero, versions, sizeof versions));
+    for (const auto &value : {std::make_pair("ProductName", "Quorvel"),
+                              std::make_pair("OriginalFilename", "quorvel.exe"),
+                              std::make_pair("FileDescription", "Quorvel survey map viewer")}) {
+        char *text = nullptr;
+        std::string path = std::string("\\StringFileInfo\\040904B0\\") + value.first;
+        EXPECT_TRUE(VerQueryValueA(block.data(), path.c_str(), (void **)&text, &length) &&
+                    std::string(value.second) == text)
+            << value.first;
+    }
 
     // This process carries the same manifest: the common controls come
     // from their version 6 assembly, and DPI awareness is in force.
@@ -675,72 +706,26 @@ TEST_F(Shell, TheProgramCarriesItsManifestIconAndVersion)
     EXPECT_TRUE(IsProcessDPIAware());
 
     // The window class shows the program's icon, large and small.
-    HICON small_icon = (HICON)GetClassLongPtrA(main_window(), GCLP_HICONSM);
-    HICON large_icon = (HICON)GetClassLongPtrA(main_window(), GCLP_HICON);
-    ASSERT_NE(nullptr, small_icon);
-    ASSERT_NE(nullptr, large_icon);
-    EXPECT_NE(LoadIconA(nullptr, IDI_APPLICATION), large_icon);
-    for (HICON icon : {small_icon, large_icon}) {
-        ICONINFO info = {};
-        ASSERT_TRUE(GetIconInfo(icon, &info));
-        BITMAP bitmap = {};
-        GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
-        EXPECT_EQ(GetSystemMetrics(icon == small_icon ? SM_CXSMICON : SM_CXICON), bitmap.bmWidth);
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-    }
+    EXPECT_NE(LoadIconA(nullptr, IDI_APPLICATION), (HICON)GetClassLongPtrA(main_window(), GCLP_HICON));
+    EXPECT_NE(nullptr, (HICON)GetClassLongPtrA(main_window(), GCLP_HICONSM));
 }
-
-namespace {
-
-// The screen DPI that programs started from now on read, put back as it
-// was when the guard goes.
-class ScreenDpi {
-public:
-    explicit ScreenDpi(DWORD dpi)
-    {
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, &key_, nullptr);
-        DWORD size = sizeof before_;
-        had_value_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, (BYTE *)&before_, &size) ==
-                     ERROR_SUCCESS;
-        RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, (const BYTE *)&dpi, sizeof dpi);
-    }
-    ~ScreenDpi()
-    {
-        if (had_value_)
-            RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, (const BYTE *)&before_, sizeof before_);
-        else
-            RegDeleteValueA(key_, "LogPixels");
-        RegCloseKey(key_);
-    }
-
-private:
-    HKEY key_ = nullptr;
-    DWORD before_ = 0;
-    bool had_value_ = false;
-};
-
-}  // namespace
 
 // A fresh program at 150% (144 DPI): its panels grow with the text and
 // still start apart, and a press on a bar picks that bar.
 TEST_F(Shell, AtOneHundredFortyFourDpiThePanelsGrowAndAPressPicksItsBar)
 {
-    ScreenDpi dpi(144);
+    // Programs started from now on read it.
+    DWORD dpi = 144;
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi, sizeof dpi);
     bool error_shown;
     DWORD code = run_program_and_end_it(
         windows_path(QUORVEL_EXE), work_dir(), WM_COMMAND, CMD_QUIT, &error_shown,
         [](const ProcessWindows &program) {
-            const std::vector<HWND> panels = {process_panel(program.process, "Demographics Panel"),
-                                              process_panel(program.process, "Question Panel"),
-                                              process_panel(program.process, "GIS Panel"),
-                                              process_panel(program.process, "Info Panel")};
-            ASSERT_NE(nullptr, panels[0]);
+            const std::vector<HWND> panels = program_panels(program.process);
             RECT theirs, ours;
             GetWindowRect(panels[0], &theirs);
             GetWindowRect(panel_window(PANEL_DEMOGRAPHICS), &ours);
-            EXPECT_GT((theirs.right - theirs.left) * 4, (ours.right - ours.left) * 5);
+            EXPECT_GT((theirs.right - theirs.left) * 4, (ours.right - ours.left) * 5) << "not 144 DPI";
             expect_panels_tidy(program.main, panels, "????");
 
             // Zip 77005 has no neighbour within three pixels of the start view.
@@ -762,8 +747,57 @@ TEST_F(Shell, AtOneHundredFortyFourDpiThePanelsGrowAndAPressPicksItsBar)
             }
             EXPECT_EQ("Total for area: 0\r\nTotal for zip code 77005: 0, 0.00%\r\n\r\n", report);
         });
+    dpi = 96;
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi, sizeof dpi);
     EXPECT_EQ(0u, code);
     EXPECT_FALSE(error_shown);
+}
+
+TEST_F(Shell, TheInstallerInstallsAWorkingProgramAndUninstallsItWhole)
+{
+    // scripts/test passes the installer that scripts/package builds.
+    const char *installer = getenv("QUORVEL_INSTALLER");
+    if (!installer)
+        GTEST_SKIP() << "QUORVEL_INSTALLER is not set (scripts/test sets it)";
+    std::string setup = windows_path(installer);
+    ASSERT_EQ(0, _spawnl(_P_WAIT, setup.c_str(), setup.c_str(), "/S", nullptr));
+
+    std::string folder = uninstall_value("InstallLocation");
+    EXPECT_EQ("Quorvel", std::filesystem::path(folder).filename().string());
+    const std::string uninstaller = folder + "\\Uninstall.exe";
+    const std::pair<const char *, std::string> entry[] = {
+        {"DisplayName", "Quorvel 1.0 beta"}, {"DisplayVersion", "1.0 beta"},
+        {"Publisher", "The Quorvel project"}, {"DisplayIcon", folder + "\\quorvel.exe,0"},
+        {"UninstallString", "\"" + uninstaller + "\""}};
+    for (const auto &value : entry)
+        EXPECT_EQ(value.second, uninstall_value(value.first)) << value.first;
+    int kilobytes = atoi(uninstall_value("EstimatedSize").c_str());
+    EXPECT_TRUE(kilobytes > 500 && kilobytes < 100000) << kilobytes;
+    for (const char *file : {"quorvel.exe", "Uninstall.exe", "User Guide.txt", "data\\maps\\ll.bmp",
+                             "data\\maps\\lr.bmp", "data\\maps\\ul.bmp", "data\\maps\\ur.bmp",
+                             "data\\samples\\sample-survey.qvd", "data\\samples\\sample-survey.csv"})
+        EXPECT_TRUE(std::filesystem::exists(folder + "\\" + file)) << file;
+    // The Start menu shortcut for all users; the program starts in the
+    // install folder, its working folder, and finds its map there.
+    std::string link = std::string(getenv("ProgramData")) +
+                       "\\Microsoft\\Windows\\Start Menu\\Programs\\Quorvel.lnk";
+    EXPECT_TRUE(std::filesystem::exists(link)) << link;
+    bool error_shown;
+    EXPECT_EQ(0u, run_program_and_end_it(folder + "\\quorvel.exe", folder, WM_COMMAND, CMD_QUIT,
+                                         &error_shown));
+    EXPECT_FALSE(error_shown) << "the installed program could not read its base map";
+
+    // The uninstaller hands its work to a copy of itself and returns; the
+    // copy removes the folder, the shortcut and the entry.
+    std::string quoted = "\"" + uninstaller + "\"";
+    EXPECT_EQ(0, _spawnl(_P_WAIT, uninstaller.c_str(), quoted.c_str(), "/S", nullptr));
+    for (int tries = 0; tries < 300 && (std::filesystem::exists(folder) ||
+                                         uninstall_value("DisplayName") != "(missing)");
+         tries++)
+        pump_messages(100);
+    EXPECT_FALSE(std::filesystem::exists(folder));
+    EXPECT_EQ("(missing)", uninstall_value("DisplayName"));
+    EXPECT_FALSE(std::filesystem::exists(link));
 }
 
 TEST_F(Shell, ThePackageUnpacksIntoAWorkingProgram)
