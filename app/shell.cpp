@@ -120,6 +120,38 @@ HICON load_app_icon(int width_metric, int height_metric)
                              LR_DEFAULTCOLOR);
 }
 
+// Puts the Demographics, GIS, Question and Info panels beside the main
+// window within its monitor's work area, apart from each other and off its
+// title and menu bar; over the map only where the screen has no room.
+void place_panels(void)
+{
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromWindow(main_window_handle, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    RECT window;
+    GetWindowRect(main_window_handle, &window);
+    POINT client_origin = {0, 0};
+    ClientToScreen(main_window_handle, &client_origin);
+    const int count = (int)(sizeof placed_panels / sizeof placed_panels[0]);
+    PanelRequest requests[count];
+    for (int i = 0; i < count; i++) {
+        RECT panel;
+        GetWindowRect(panels[placed_panels[i].panel], &panel);
+        requests[i].width = panel.right - panel.left;
+        requests[i].height = panel.bottom - panel.top;
+        requests[i].side = placed_panels[i].side;
+    }
+    const ScreenRect work = {monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right,
+                             monitor.rcWork.bottom};
+    const ScreenRect main_area = {window.left, window.top, window.right, window.bottom};
+    PanelPosition positions[count];
+    place_panels_apart(&work, &main_area, client_origin.y, requests, count, positions);
+    for (int i = 0; i < count; i++)
+        SetWindowPos(panels[placed_panels[i].panel], nullptr, positions[i].x, positions[i].y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 HINSTANCE app_instance(void) { return instance_handle; }
@@ -280,35 +312,6 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     default: break;
     }
     return DefWindowProcA(window, message, wparam, lparam);
-}
-
-void place_panels(void)
-{
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoA(MonitorFromWindow(main_window_handle, MONITOR_DEFAULTTONEAREST), &monitor))
-        return;
-    RECT window;
-    GetWindowRect(main_window_handle, &window);
-    POINT client_origin = {0, 0};
-    ClientToScreen(main_window_handle, &client_origin);
-    const int count = (int)(sizeof placed_panels / sizeof placed_panels[0]);
-    PanelRequest requests[count];
-    for (int i = 0; i < count; i++) {
-        RECT panel;
-        GetWindowRect(panels[placed_panels[i].panel], &panel);
-        requests[i].width = panel.right - panel.left;
-        requests[i].height = panel.bottom - panel.top;
-        requests[i].side = placed_panels[i].side;
-    }
-    const ScreenRect work = {monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right,
-                             monitor.rcWork.bottom};
-    const ScreenRect main = {window.left, window.top, window.right, window.bottom};
-    PanelPosition positions[count];
-    place_panels_apart(&work, &main, client_origin.y, requests, count, positions);
-    for (int i = 0; i < count; i++)
-        SetWindowPos(panels[placed_panels[i].panel], nullptr, positions[i].x, positions[i].y, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int start_application(HINSTANCE instance, int show_command)

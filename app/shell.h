@@ -26,10 +26,6 @@ void on_command(WPARAM wparam);
 void quit_application(void);
 void on_destroy(void);
 
-// Puts the Demographics, GIS, Question and Info panels beside the main
-// window within its monitor's work area, apart from each other and off its
-// title and menu bar; over the map only where the screen has no room.
-void place_panels(void);
 // The start-up sequence up to the message loop; 1, or 0 when it failed.
 int start_application(HINSTANCE instance, int show_command);
 // One message through the panels' dialog handling or to its window.
