@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <stdio.h>
 
+#include "app/panel_layout.h"
 #include "gis/gis_panel.h"
 #include "gis/map_layer.h"
 #include "panels/about_box.h"
@@ -84,6 +85,20 @@ const PanelTemplate panel_templates[PANEL_COUNT] = {
     {IDD_ABOUT, about_box_proc},
 };
 
+// The panels placed at start, the first of each side before the ones that
+// follow it; the About box centres itself.
+struct PlacedPanel {
+    int panel;
+    PanelSide side;
+};
+
+const PlacedPanel placed_panels[] = {
+    {PANEL_DEMOGRAPHICS, SIDE_RIGHT},
+    {PANEL_QUESTION, SIDE_BELOW},
+    {PANEL_GIS, SIDE_RIGHT},
+    {PANEL_INFO, SIDE_BELOW},
+};
+
 void show_panel(int panel)
 {
     ShowWindow(panels[panel], SW_SHOW);
@@ -94,6 +109,47 @@ void fail_start(const char *what)
     char text[160];
     snprintf(text, sizeof text, "create_main_window() - %s!", what);
     MessageBoxA(nullptr, text, "ERROR!", MB_OK);
+}
+
+// The program's own icon at the size the system asks for, so neither size
+// is scaled from another.
+HICON load_app_icon(int width_metric, int height_metric)
+{
+    return (HICON)LoadImageA(instance_handle, MAKEINTRESOURCEA(IDI_QUORVEL), IMAGE_ICON,
+                             GetSystemMetrics(width_metric), GetSystemMetrics(height_metric),
+                             LR_DEFAULTCOLOR);
+}
+
+// Puts the Demographics, GIS, Question and Info panels beside the main
+// window within its monitor's work area, apart from each other and off its
+// title and menu bar; over the map only where the screen has no room.
+void place_panels(void)
+{
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromWindow(main_window_handle, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    RECT window;
+    GetWindowRect(main_window_handle, &window);
+    POINT client_origin = {0, 0};
+    ClientToScreen(main_window_handle, &client_origin);
+    const int count = (int)(sizeof placed_panels / sizeof placed_panels[0]);
+    PanelRequest requests[count];
+    for (int i = 0; i < count; i++) {
+        RECT panel;
+        GetWindowRect(panels[placed_panels[i].panel], &panel);
+        requests[i].width = panel.right - panel.left;
+        requests[i].height = panel.bottom - panel.top;
+        requests[i].side = placed_panels[i].side;
+    }
+    const ScreenRect work = {monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right,
+                             monitor.rcWork.bottom};
+    const ScreenRect main_area = {window.left, window.top, window.right, window.bottom};
+    PanelPosition positions[count];
+    place_panels_apart(&work, &main_area, client_origin.y, requests, count, positions);
+    for (int i = 0; i < count; i++)
+        SetWindowPos(panels[placed_panels[i].panel], nullptr, positions[i].x, positions[i].y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -111,15 +167,17 @@ HWND panel_window(int panel)
 
 ATOM register_main_class(void)
 {
-    WNDCLASSA window_class = {};
+    WNDCLASSEXA window_class = {};
+    window_class.cbSize = sizeof window_class;
     window_class.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
     window_class.lpfnWndProc = main_window_proc;
     window_class.hInstance = instance_handle;
-    window_class.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    window_class.hIcon = load_app_icon(SM_CXICON, SM_CYICON);
+    window_class.hIconSm = load_app_icon(SM_CXSMICON, SM_CYSMICON);
     window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     window_class.hbrBackground = (HBRUSH)(COLOR_MENU + 1);
     window_class.lpszClassName = "mainw";
-    return RegisterClassA(&window_class);
+    return RegisterClassExA(&window_class);
 }
 
 int create_main_window(int show_command)
@@ -269,6 +327,7 @@ int start_application(HINSTANCE instance, int show_command)
     for (int p = 0; p < PANEL_COUNT; p++)
         panels[p] = CreateDialogParamA(instance_handle, MAKEINTRESOURCEA(panel_templates[p].template_id),
                                        main_window_handle, panel_templates[p].procedure, 0);
+    place_panels();
     return 1;
 }
 

@@ -17,5 +17,9 @@ add_library(quorvel_app STATIC
 target_link_libraries(quorvel_app PUBLIC quorvel_core opengl32 gdi32 comdlg32 comctl32 user32)
 target_compile_definitions(quorvel_app PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 
+# The resource script pulls in these files; a change to one rebuilds it.
+file(GLOB QUORVEL_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/resources/*.bmp
+     ${CMAKE_CURRENT_SOURCE_DIR}/resources/quorvel.ico ${CMAKE_CURRENT_SOURCE_DIR}/resources/quorvel.manifest)
+set_source_files_properties(resources/quorvel.rc PROPERTIES OBJECT_DEPENDS "${QUORVEL_RESOURCE_FILES}")
 add_executable(quorvel WIN32 app/win_main.cpp resources/quorvel.rc)
 target_link_libraries(quorvel PRIVATE quorvel_app)

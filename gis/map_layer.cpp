@@ -26,6 +26,7 @@ const float bar_half = 0.0025f;
 const float bar_side = 0.005f;
 
 int selection = -1;
+unsigned generation;
 
 struct Tile {
     const char *path;
@@ -202,6 +203,12 @@ void refresh_map(void)
     compile_tile_quads();
     compile_bar_tops(result);
     compile_bar_sides(result);
+    generation++;
+}
+
+unsigned map_generation(void)
+{
+    return generation;
 }
 
 int selected_zip(void)

@@ -16,6 +16,8 @@ void make_bar_texture(void);
 void make_map(void);
 // Recounts and rebuilds every display list of the map.  Draws nothing.
 void refresh_map(void);
+// Counts the rebuilds, so a frame can tell whether it shows the latest.
+unsigned map_generation(void);
 
 // The selected zip index, -1 for none.  Only select_zip changes it.
 int selected_zip(void);

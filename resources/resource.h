@@ -8,6 +8,9 @@
 #ifndef QUORVEL_RESOURCE_H
 #define QUORVEL_RESOURCE_H
 
+/* Application icon: the first icon resource, which Explorer shows */
+#define IDI_QUORVEL                     1
+
 /* Dialog templates */
 #define IDD_DEMOGRAPHICS                101
 #define IDD_QUESTION                    103

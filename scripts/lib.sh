@@ -15,15 +15,17 @@ build_windows() {
     cmake --build "$root/build/mingw" -j "$jobs"
 }
 
-# Starts Xvfb on a free display unless DISPLAY already works.
+# Starts Xvfb on a free display unless DISPLAY already works; the screen
+# is 1280x1024 unless a size such as 1024x768 is given.
 start_display() {
+    local size=${1:-1280x1024}
     if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
         return 0
     fi
     local n
     for n in $(seq 90 130); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
         xvfb_pid=$!
         export DISPLAY=":$n"
         for _ in $(seq 50); do

@@ -1,6 +1,7 @@
 #include "view/map_view.h"
 
 #include <GL/gl.h>
+#include <string.h>
 
 #include "app/shell.h"
 #include "gis/map_layer.h"
@@ -14,6 +15,31 @@ int have_saved_location;
 short client_w;
 short client_h;
 unsigned char nav_code;
+
+// What a frame shows: the view and the map layer's generation.  The back
+// buffer holds `drawn`; the window shows `shown` unless `shown_stale`.
+struct FrameContent {
+    MapView view;
+    unsigned generation;
+};
+FrameContent drawn;
+FrameContent shown;
+int shown_stale = 1;
+
+FrameContent current_content(void)
+{
+    FrameContent content;
+    memset(&content, 0, sizeof content);
+    content.view = map_view;
+    content.generation = map_generation();
+    return content;
+}
+
+int frame_outdated(void)
+{
+    FrameContent now = current_content();
+    return shown_stale || memcmp(&now, &shown, sizeof now) != 0;
+}
 
 }  // namespace
 
@@ -61,8 +87,14 @@ int nav_command(void)
     return nav_code;
 }
 
+void mark_frame_stale(void)
+{
+    shown_stale = 1;
+}
+
 void on_size(LPARAM size)
 {
+    mark_frame_stale();
     client_w = (short)LOWORD(size);
     client_h = (short)HIWORD(size);
     glViewport(0, 0, client_w, client_h);
@@ -121,11 +153,14 @@ void draw_frame(void)
     model_view_matrix(&map_view, model_view);
     glLoadMatrixf(model_view);
     draw_scene();
+    drawn = current_content();
 }
 
 void present_frame(void)
 {
     SwapBuffers(main_window_dc());
+    shown = drawn;
+    shown_stale = 0;
 }
 
 void on_paint(HWND window, PAINTSTRUCT *paint)
@@ -134,6 +169,9 @@ void on_paint(HWND window, PAINTSTRUCT *paint)
     present_frame();
     BeginPaint(window, paint);
     EndPaint(window, paint);
+    // BeginPaint erases the update region with the class brush, over the
+    // frame just shown; the next tick draws it again.
+    mark_frame_stale();
 }
 
 void on_timer(WPARAM timer_id)
@@ -150,6 +188,10 @@ void on_timer(WPARAM timer_id)
     default: break;
     }
     clamp_map_view(&map_view);
+    // An idle tick costs nothing: only a held arrow or a change since the
+    // last presented frame draws.
+    if (nav_code == NAV_NONE && !frame_outdated())
+        return;
     draw_frame();
     present_frame();
 }

@@ -32,10 +32,16 @@ int client_height(void);
 void set_nav_command(int code);
 int nav_command(void);
 
+// The next timer tick draws a frame even when neither the view nor the
+// map layer changed; for anything else the frame shows.
+void mark_frame_stale(void);
+
 void on_size(LPARAM size);
 void init_gl_state(void);
 void draw_frame(void);
 void present_frame(void);
 void on_paint(HWND window, PAINTSTRUCT *paint);
+// Applies the held navigation arrow; draws only when an arrow is held or
+// the frame shown is out of date.
 void on_timer(WPARAM timer_id);
 void release_gl_objects(void);

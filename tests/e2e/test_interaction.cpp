@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -991,6 +992,64 @@ TEST_F(GisPad, ATickOfAnotherTimerAppliesAndDrawsNothing)
     tick(1);
     EXPECT_EQ(-5.0f, current_map_view()->tilt);
     release_on_panel(5, 5);
+}
+
+namespace {
+
+// Marks the back buffer; a drawn frame covers the mark.
+void mark_back_buffer(void)
+{
+    glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.498f, 0.498f, 0.498f, 1.0f);
+}
+
+bool back_buffer_marked(void)
+{
+    uint8_t pixel[3] = {0, 0, 0};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(client_width() / 2, client_height() / 2, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel);
+    return near_colour({pixel[0], pixel[1], pixel[2]}, {255, 0, 255}, 1);
+}
+
+}  // namespace
+
+TEST_F(GisPad, IdleTicksDrawNothingAndEachChangeDrawsOnce)
+{
+    use_records({respondent(77002), respondent(77004)});
+    SendDlgItemMessageA(question_panel(), IDC_QUESTION_NEXT, BM_CLICK, 0, 0);
+    struct Case {
+        const char *change;
+        std::function<void()> make;
+        bool drawn_at_once;  // by the change itself, before any tick
+        bool drawn_by_tick;
+    };
+    const Case cases[] = {
+        {"nothing", [] {}, false, false},
+        {"recount", [] { use_records({respondent(77005)}); }, false, true},
+        {"view", [] { set_view(300.0f, 10.0f, 0.0f, -1); }, false, true},
+        {"selection", [] { select_zip(index_77005); }, false, true},
+        {"Default Question", [] { send_command(CMD_DEFAULT_QUESTION); }, false, true},
+        {"held arrow", [] { press_arrow(IDC_GIS_BOTTOM); }, false, true},
+        {"arrow released", [] { release_on_panel(5, 5); }, false, false},
+        {"size", [] { on_size(MAKELPARAM(client_width(), client_height())); }, false, true},
+        {"stale frame", [] { mark_frame_stale(); }, false, true},
+        {"paint", [] { RedrawWindow(main_window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); },
+         true, true},
+        {"menu command", [] { send_command(CMD_DEFAULT_LOCATION); }, true, false},
+    };
+    for (const Case &c : cases) {
+        tick(1);
+        mark_back_buffer();
+        c.make();
+        EXPECT_EQ(!c.drawn_at_once, back_buffer_marked()) << c.change;
+        mark_back_buffer();
+        tick(1);
+        EXPECT_EQ(!c.drawn_by_tick, back_buffer_marked()) << c.change;
+    }
+    // The tick after Default Question counted the first question.
+    EXPECT_EQ(0, current_question());
 }
 
 // ---- Panels: Esc, the Panel commands, Tab ----

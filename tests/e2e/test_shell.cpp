@@ -4,10 +4,12 @@
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <process.h>
 
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "app/shell.h"
 #include "e2e/e2e_support.h"
@@ -566,6 +568,8 @@ DWORD run_program_and_end_it(const std::string &exe, const std::string &folder, 
         ADD_FAILURE() << "cannot start " << exe;
         return 0xFFFFFFFF;
     }
+    // Idle once start-up is done, or once a box it shows waits for an answer.
+    WaitForInputIdle(process.hProcess, 20000);
     ProcessWindows found = {process.dwProcessId, nullptr, nullptr};
     for (int tries = 0; tries < 200 && !found.main; tries++) {
         pump_messages(100);
@@ -597,6 +601,48 @@ HWND process_panel(DWORD process, const char *caption)
     return found.empty() ? nullptr : found[0];
 }
 
+// A value of the installer's Add/Remove Programs entry, or "(missing)".
+std::string uninstall_value(const char *name)
+{
+    char text[1024] = "";
+    DWORD size = sizeof text, type = REG_SZ;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvel",
+                     name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6464KEY, &type, text,
+                     &size) != ERROR_SUCCESS)
+        return "(missing)";
+    return type == REG_DWORD ? std::to_string(*(DWORD *)text) : text;
+}
+
+// A program's Demographics, Question, GIS and Info panels.
+std::vector<HWND> program_panels(DWORD process)
+{
+    return {process_panel(process, "Demographics Panel"), process_panel(process, "Question Panel"),
+            process_panel(process, "GIS Panel"), process_panel(process, "Info Panel")};
+}
+
+// The panels lie within the work area of the main window's monitor, apart
+// and off its title and menu bar; those marked '+' off the map as well.
+void expect_panels_tidy(HWND main, const std::vector<HWND> &panels, const char *beside)
+{
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT window, bars, rects[4], common;
+    GetWindowRect(main, &window);
+    POINT client_origin = {0, 0};
+    ClientToScreen(main, &client_origin);
+    bars = {window.left, window.top, window.right, client_origin.y};
+    for (size_t i = 0; i < panels.size(); i++) {
+        GetWindowRect(panels[i], &rects[i]);
+        UnionRect(&common, &rects[i], &monitor.rcWork);
+        EXPECT_TRUE(EqualRect(&common, &monitor.rcWork)) << "panel " << i << " leaves the work area";
+        EXPECT_FALSE(IntersectRect(&common, &rects[i], &bars)) << "panel " << i << " covers the bars";
+        for (size_t j = 0; j < i; j++)
+            EXPECT_FALSE(IntersectRect(&common, &rects[i], &rects[j])) << "panels " << j << ", " << i;
+        EXPECT_FALSE(beside[i] == '+' && IntersectRect(&common, &rects[i], &window)) << "panel " << i;
+    }
+}
+
 }  // namespace
 
 TEST_F(Shell, QuitAndClosingTheWindowBothExitWithZero)
@@ -617,6 +663,8 @@ TEST_F(Shell, SavedItemsBeforeAnyDefaultOnlyDraw)
     DWORD code = run_program_and_end_it(
         windows_path(QUORVEL_EXE), work_dir(), WM_COMMAND, CMD_QUIT, &error_shown,
         [](const ProcessWindows &program) {
+            // On a 1280 x 1024 screen the panels start beside the main window.
+            expect_panels_tidy(program.main, program_panels(program.process), "+++?");
             HWND question = process_panel(program.process, "Question Panel");
             HWND demographics = process_panel(program.process, "Demographics Panel");
             ASSERT_NE(nullptr, question);
@@ -639,6 +687,158 @@ TEST_F(Shell, SavedItemsBeforeAnyDefaultOnlyDraw)
         });
     EXPECT_EQ(0u, code);
     EXPECT_FALSE(error_shown);
+}
+
+TEST_F(Shell, TheProgramCarriesItsManifestIconAndVersion)
+{
+    std::string exe = windows_path(QUORVEL_EXE);
+    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, module);
+
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(nullptr, found) << "no manifest";
+    std::string manifest((const char *)LockResource(LoadResource(module, found)),
+                         SizeofResource(module, found));
+    for (const char *part :
+         {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", ">true</dpiAware>",
+          "level=\"asInvoker\"", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}" /* 7 */,
+          "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}" /* 8 */, "{1f676c76-80e1-4239-95bb-83d0f6d0da78}" /* 8.1 */,
+          "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" /* 10 and 11 */})
+        EXPECT_NE(std::string::npos, manifest.find(part)) << part;
+
+    // The program's icon group comes first, having the lowest id, 1; four sizes.
+    HRSRC icons = FindResourceA(module, MAKEINTRESOURCEA(IDI_QUORVEL), MAKEINTRESOURCEA(14));
+    ASSERT_NE(nullptr, icons);
+    // A directory of six bytes, then 14 per image: width first, bits at 6.
+    const BYTE *directory = (const BYTE *)LockResource(LoadResource(module, icons));
+    ASSERT_EQ(4, directory[4]);
+    const int sides[4] = {16, 32, 48, 0 /* 256 */};
+    for (int i = 0; i < 4; i++)
+        EXPECT_TRUE(directory[6 + 14 * i] == sides[i] && directory[6 + 14 * i + 6] == 32) << i;
+    FreeLibrary(module);
+
+    DWORD ignored = 0;
+    std::vector<char> block(GetFileVersionInfoSizeA(exe.c_str(), &ignored));
+    ASSERT_TRUE(!block.empty() && GetFileVersionInfoA(exe.c_str(), 0, (DWORD)block.size(), block.data()));
+    VS_FIXEDFILEINFO *fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", (void **)&fixed, &length));
+    const DWORD one_zero_zero_zero[] = {0x00010000u, 0u, 0x00010000u, 0u};
+    const DWORD versions[] = {fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                              fixed->dwProductVersionLS};
+    EXPECT_EQ(0, memcmp(one_zero_zero_zero, versions, sizeof versions));
+    for (const auto &value : {std::make_pair("ProductName", "Quorvel"),
+                              std::make_pair("OriginalFilename", "quorvel.exe"),
+                              std::make_pair("FileDescription", "Quorvel survey map viewer")}) {
+        char *text = nullptr;
+        std::string path = std::string("\\StringFileInfo\\040904B0\\") + value.first;
+        EXPECT_TRUE(VerQueryValueA(block.data(), path.c_str(), (void **)&text, &length) &&
+                    std::string(value.second) == text)
+            << value.first;
+    }
+
+    // This process carries the same manifest: the common controls come
+    // from their version 6 assembly, and DPI awareness is in force.
+    char controls[MAX_PATH] = "";
+    GetModuleFileNameA(GetModuleHandleA("comctl32.dll"), controls, sizeof controls);
+    CharLowerA(controls);
+    EXPECT_NE(nullptr, strstr(controls, "microsoft.windows.common-controls_6595b64144ccf1df_6."))
+        << controls;
+    EXPECT_TRUE(IsProcessDPIAware());
+
+    // The window class shows the program's icon, large and small.
+    EXPECT_NE(LoadIconA(nullptr, IDI_APPLICATION), (HICON)GetClassLongPtrA(main_window(), GCLP_HICON));
+    EXPECT_NE(nullptr, (HICON)GetClassLongPtrA(main_window(), GCLP_HICONSM));
+}
+
+// A fresh program at 150% (144 DPI): its panels grow with the text and
+// still start apart, and a press on a bar picks that bar.
+TEST_F(Shell, AtOneHundredFortyFourDpiThePanelsGrowAndAPressPicksItsBar)
+{
+    // Programs started from now on read it.
+    DWORD dpi = 144;
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi, sizeof dpi);
+    bool error_shown;
+    DWORD code = run_program_and_end_it(
+        windows_path(QUORVEL_EXE), work_dir(), WM_COMMAND, CMD_QUIT, &error_shown,
+        [](const ProcessWindows &program) {
+            const std::vector<HWND> panels = program_panels(program.process);
+            RECT theirs, ours;
+            GetWindowRect(panels[0], &theirs);
+            GetWindowRect(panel_window(PANEL_DEMOGRAPHICS), &ours);
+            EXPECT_GT((theirs.right - theirs.left) * 4, (ours.right - ours.left) * 5) << "not 144 DPI";
+            expect_panels_tidy(program.main, panels, "????");
+
+            // Zip 77005 has no neighbour within three pixels of the start view.
+            RECT client;
+            GetClientRect(program.main, &client);
+            MapView view;
+            start_map_view(&view);
+            const int index_77005 = 5;
+            Vec3 centre = {zip_longitude(index_77005), zip_latitude(index_77005), 0.0f};
+            float x, y;
+            ASSERT_TRUE(map_to_window(&view, client.right, client.bottom, &centre, &x, &y));
+            LPARAM at = MAKELPARAM((int)(x + 0.5f), (int)(y + 0.5f));
+            PostMessageA(program.main, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            PostMessageA(program.main, WM_LBUTTONUP, 0, at);
+            std::string report;
+            for (int tries = 0; tries < 50 && report.empty(); tries++) {
+                pump_messages(100);
+                report = item_text(panels[3], IDC_INFO_LOG);
+            }
+            EXPECT_EQ("Total for area: 0\r\nTotal for zip code 77005: 0, 0.00%\r\n\r\n", report);
+        });
+    dpi = 96;
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi, sizeof dpi);
+    EXPECT_EQ(0u, code);
+    EXPECT_FALSE(error_shown);
+}
+
+TEST_F(Shell, TheInstallerInstallsAWorkingProgramAndUninstallsItWhole)
+{
+    // scripts/test passes the installer that scripts/package builds.
+    const char *installer = getenv("QUORVEL_INSTALLER");
+    if (!installer)
+        GTEST_SKIP() << "QUORVEL_INSTALLER is not set (scripts/test sets it)";
+    std::string setup = windows_path(installer);
+    ASSERT_EQ(0, _spawnl(_P_WAIT, setup.c_str(), setup.c_str(), "/S", nullptr));
+
+    std::string folder = uninstall_value("InstallLocation");
+    EXPECT_EQ("Quorvel", std::filesystem::path(folder).filename().string());
+    const std::string uninstaller = folder + "\\Uninstall.exe";
+    const std::pair<const char *, std::string> entry[] = {
+        {"DisplayName", "Quorvel 1.0 beta"}, {"DisplayVersion", "1.0 beta"},
+        {"Publisher", "The Quorvel project"}, {"DisplayIcon", folder + "\\quorvel.exe,0"},
+        {"UninstallString", "\"" + uninstaller + "\""}};
+    for (const auto &value : entry)
+        EXPECT_EQ(value.second, uninstall_value(value.first)) << value.first;
+    int kilobytes = atoi(uninstall_value("EstimatedSize").c_str());
+    EXPECT_TRUE(kilobytes > 500 && kilobytes < 100000) << kilobytes;
+    for (const char *file : {"quorvel.exe", "Uninstall.exe", "User Guide.txt", "data\\maps\\ll.bmp",
+                             "data\\maps\\lr.bmp", "data\\maps\\ul.bmp", "data\\maps\\ur.bmp",
+                             "data\\samples\\sample-survey.qvd", "data\\samples\\sample-survey.csv"})
+        EXPECT_TRUE(std::filesystem::exists(folder + "\\" + file)) << file;
+    // The Start menu shortcut for all users; the program starts in the
+    // install folder, its working folder, and finds its map there.
+    std::string link = std::string(getenv("ProgramData")) +
+                       "\\Microsoft\\Windows\\Start Menu\\Programs\\Quorvel.lnk";
+    EXPECT_TRUE(std::filesystem::exists(link)) << link;
+    bool error_shown;
+    EXPECT_EQ(0u, run_program_and_end_it(folder + "\\quorvel.exe", folder, WM_COMMAND, CMD_QUIT,
+                                         &error_shown));
+    EXPECT_FALSE(error_shown) << "the installed program could not read its base map";
+
+    // The uninstaller hands its work to a copy of itself and returns; the
+    // copy removes the folder, the shortcut and the entry.
+    std::string quoted = "\"" + uninstaller + "\"";
+    EXPECT_EQ(0, _spawnl(_P_WAIT, uninstaller.c_str(), quoted.c_str(), "/S", nullptr));
+    for (int tries = 0; tries < 300 && (std::filesystem::exists(folder) ||
+                                         uninstall_value("DisplayName") != "(missing)");
+         tries++)
+        pump_messages(100);
+    EXPECT_FALSE(std::filesystem::exists(folder));
+    EXPECT_EQ("(missing)", uninstall_value("DisplayName"));
+    EXPECT_FALSE(std::filesystem::exists(link));
 }
 
 TEST_F(Shell, ThePackageUnpacksIntoAWorkingProgram)
