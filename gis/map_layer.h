@@ -17,6 +17,13 @@ void make_map(void);
 // Recounts and rebuilds every display list of the map.  Draws nothing.
 void refresh_map(void);
 
+// What a bar's height shows (BarMode): a count, or a share of the area.
+// Setting it rebuilds the bars.
+void set_bar_mode(int mode);
+int bar_mode(void);
+// The height of every zip's bar as drawn now, in blocks.
+void drawn_bar_heights(float heights[]);
+
 // The selected zip index, -1 for none.  Only select_zip changes it.
 int selected_zip(void);
 void set_selected_zip(int index);

@@ -337,7 +337,7 @@ TEST(Picking, TooSmallClientAreaGivesNoRay)
     } cases[] = {{1, 768}, {1024, 1}, {1, 1}, {0, 0}, {0, 768}, {1024, 0}};
     MapView view;
     start_map_view(&view);
-    std::vector<int32_t> counts(599, 0);
+    std::vector<float> heights(599, 0.0f);
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
         PickRay ray;
@@ -346,7 +346,7 @@ TEST(Picking, TooSmallClientAreaGivesNoRay)
         EXPECT_EQ(0, build_pick_ray(&view, c.width, c.height, 0, 0, &ray));
         EXPECT_EQ(0, memcmp(&before, &ray, sizeof ray));
         int index = -7;
-        EXPECT_EQ(0, pick_zip(&view, c.width, c.height, 0, 0, counts.data(), &index));
+        EXPECT_EQ(0, pick_zip(&view, c.width, c.height, 0, 0, heights.data(), &index));
         EXPECT_EQ(-7, index);
     }
 }
@@ -380,7 +380,7 @@ TEST(Picking, BarTopUnderItsOwnPixelIsPicked)
     // 77245 lies 0.0038 degrees away and must lose to it in the close
     // views, where half a pixel is well under half that gap.
     const int codes[] = {77002, 77040, 77084, 77381, 77431, 77521, 77532, 77015};
-    const int heights[] = {0, 1, 7, 50};
+    const float heights[] = {0, 1, 7, 50, 13.5f};  // a share bar may end mid-block
     struct ViewCase {
         const char *name;
         bool centred;  // location on the zip itself rather than the anchor
@@ -399,7 +399,7 @@ TEST(Picking, BarTopUnderItsOwnPixelIsPicked)
         for (int code : codes) {
             if (code == 77002 && !v.close)
                 continue;
-            for (int height : heights) {
+            for (float height : heights) {
                 SCOPED_TRACE(testing::Message() << v.name << ", zip " << code << ", height " << height);
                 int index = zip(code);
                 MapView view;
@@ -409,21 +409,21 @@ TEST(Picking, BarTopUnderItsOwnPixelIsPicked)
                 view.distance = v.distance;
                 view.tilt = v.tilt;
                 view.spin = v.spin;
-                std::vector<int32_t> counts(599, 0);
-                counts[index] = height;
-                Vec3 top = vec(zip_longitude(index), zip_latitude(index), (float)height);
+                std::vector<float> bar_tops(599, 0.0f);
+                bar_tops[index] = height;
+                Vec3 top = vec(zip_longitude(index), zip_latitude(index), height);
                 float x, y;
                 ASSERT_EQ(1, map_to_window(&view, WINDOW_W, WINDOW_H, &top, &x, &y));
                 int px = (int)floorf(x + 0.5f), py = (int)floorf(y + 0.5f);
                 ASSERT_TRUE(px >= 0 && px < WINDOW_W && py >= 0 && py < WINDOW_H);
                 int picked = -1;
-                ASSERT_EQ(1, pick_zip(&view, WINDOW_W, WINDOW_H, px, py, counts.data(), &picked));
+                ASSERT_EQ(1, pick_zip(&view, WINDOW_W, WINDOW_H, px, py, bar_tops.data(), &picked));
                 EXPECT_EQ(index, picked);
                 ++tested;
             }
         }
     }
-    EXPECT_EQ((6 * 8 - 3) * 4, tested);
+    EXPECT_EQ((6 * 8 - 3) * 5, tested);
 }
 
 TEST(Picking, TiltMovesTheSpotToTheBarTop)
@@ -434,19 +434,19 @@ TEST(Picking, TiltMovesTheSpotToTheBarTop)
     centre_on_zip(index, &view.location);
     view.distance = 120;
     view.tilt = -40;
-    std::vector<int32_t> counts(599, 0);
-    counts[index] = 50;
+    std::vector<float> heights(599, 0.0f);
+    heights[index] = 50.0f;
     Vec3 foot = vec(zip_longitude(index), zip_latitude(index), 0);
     float x, y;
     ASSERT_EQ(1, map_to_window(&view, WINDOW_W, WINDOW_H, &foot, &x, &y));
     int picked = -1;
     EXPECT_EQ(0, pick_zip(&view, WINDOW_W, WINDOW_H, (int)floorf(x + 0.5f), (int)floorf(y + 0.5f),
-                          counts.data(), &picked));
+                          heights.data(), &picked));
     EXPECT_EQ(-1, picked);
     // With no height the foot is the top, and is picked.
-    counts[index] = 0;
+    heights[index] = 0.0f;
     EXPECT_EQ(1, pick_zip(&view, WINDOW_W, WINDOW_H, (int)floorf(x + 0.5f), (int)floorf(y + 0.5f),
-                          counts.data(), &picked));
+                          heights.data(), &picked));
     EXPECT_EQ(index, picked);
 }
 
@@ -461,11 +461,11 @@ TEST(Picking, EmptyMapFindsNothing)
         {"north-west corner of the start view", view_of(-95.4877f, 29.837934f, 500, 0, 0), 0, 0},
         {"looking at the sky", view_of(-95.4877f, 29.837934f, 500, 90, 0), 511, 0},
     };
-    std::vector<int32_t> counts(599, 3);
+    std::vector<float> heights(599, 3.0f);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         int index = -7;
-        EXPECT_EQ(0, pick_zip(&c.view, WINDOW_W, WINDOW_H, c.x, c.y, counts.data(), &index));
+        EXPECT_EQ(0, pick_zip(&c.view, WINDOW_W, WINDOW_H, c.x, c.y, heights.data(), &index));
         EXPECT_EQ(-7, index);
     }
 }
@@ -598,6 +598,86 @@ TEST(Centring, PutsTheCentroidInScaledMapSpace)
         EXPECT_EQ(1.0f, location.x);
         EXPECT_EQ(2.0f, location.y);
         EXPECT_EQ(3.0f, location.z);
+    }
+}
+
+// Where a map point lands in normalised device coordinates (-1..1, y up).
+void ndc_of(const MapView &view, float aspect, const Vec3 &point, float *x, float *y)
+{
+    float m[16], clip_from_map[16];
+    projection_matrix(aspect, clip_from_map);
+    model_view_matrix(&view, m);
+    mat4_multiply(clip_from_map, m);
+    float cx = 0, cy = 0, cw = 0;
+    for (int k = 0; k < 4; ++k) {
+        float v = k == 0 ? point.x : k == 1 ? point.y : k == 2 ? point.z : 1.0f;
+        cx += clip_from_map[4 * k] * v;
+        cy += clip_from_map[4 * k + 1] * v;
+        cw += clip_from_map[4 * k + 3] * v;
+    }
+    ASSERT_GT(cw, 0.0f);
+    *x = cx / cw;
+    *y = cy / cw;
+}
+
+TEST(SurveyArea, FramesEveryBarTightlyFromTheSouth)
+{
+    struct Case {
+        const char *name;
+        std::vector<std::pair<int, float>> bars;  // zip code, height
+        float aspect, top_reserved;
+    } cases[] = {
+        {"spread bars, one tall", {{77040, 10}, {77598, 3}, {77381, 40}, {77521, 0.5f}}, 1016.0f / 720, 0},
+        {"room kept for a legend", {{77040, 10}, {77598, 3}, {77381, 40}}, 1016.0f / 720, 0.15f},
+        {"narrow window", {{77040, 10}, {77598, 3}}, 0.5f, 0},
+        {"wide window", {{77431, 2}, {77336, 2}}, 3.0f, 0.1f},
+        {"one bar", {{77004, 1}}, 1.3f, 0},
+        {"no bar: every located area", {}, 1.3f, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<float> heights(599, 0.0f);
+        heights[0] = 100.0f;  // 77000 has no location and no bar to frame
+        for (const auto &bar : c.bars)
+            heights[zip(bar.first)] = bar.second;
+        MapView view;
+        start_map_view(&view);
+        survey_area_view(heights.data(), c.aspect, c.top_reserved, &view);
+        EXPECT_EQ(50.0f, view.tilt);
+        EXPECT_EQ(0.0f, view.spin);
+        EXPECT_EQ(0.0f, view.location.z);
+        EXPECT_LT(view.distance, 3000.0f);
+
+        // The box of the framed bars: their footprints, from the map up to
+        // the tallest.
+        float west = 1e9f, east = -1e9f, south = 1e9f, north = -1e9f, top = 0.0f;
+        for (int i = 0; i < 599; i++) {
+            if (!zip_has_location(i) || (!c.bars.empty() && heights[i] == 0.0f))
+                continue;
+            west = fminf(west, zip_longitude(i) - 0.0025f);
+            east = fmaxf(east, zip_longitude(i) + 0.0025f);
+            south = fminf(south, zip_latitude(i) - 0.0025f);
+            north = fmaxf(north, zip_latitude(i) + 0.0025f);
+            top = fmaxf(top, heights[i]);
+        }
+        EXPECT_NEAR((west + east) / 2, (view.location.x + 95.4877f) / 100.0f - 95.4877f, 1e-5);
+        EXPECT_NEAR((south + north) / 2, (view.location.y - 29.837934f) / 100.0f + 29.837934f, 1e-5);
+        float top_limit = 0.85f - 2 * c.top_reserved, tightest = 1.0f;
+        for (int corner = 0; corner < 8; corner++) {
+            float x = 0, y = 0;
+            ndc_of(view, c.aspect,
+                   vec(corner & 1 ? east : west, corner & 2 ? north : south, corner & 4 ? top : 0), &x, &y);
+            EXPECT_LE(fabsf(x), 0.8501f);
+            EXPECT_LE(y, top_limit + 0.0001f);
+            EXPECT_GE(y, -0.8501f);
+            tightest = fminf(tightest, fminf(0.85f - fabsf(x), fminf(top_limit - y, y + 0.85f)));
+        }
+        // The box fills the view: a corner touches a limit, unless a lone
+        // bar is shown with its surroundings.
+        if (c.bars.size() != 1)
+            EXPECT_LT(tightest, 0.001f);
+        else
+            EXPECT_GT(tightest, 0.2f);
     }
 }
 

@@ -3,10 +3,12 @@
 // the routine returns 0, the previous file keeps every byte (or, where there
 // was none, no file appears) and no temporary file is left behind.
 #include "gis/bmp.h"
+#include "survey/counts_file.h"
 #include "survey/csv_file.h"
 #include "survey/data_stream.h"
 #include "survey/record_file.h"
 #include "survey/records.h"
+#include "survey/tally.h"
 
 #include "test_support.h"
 
@@ -57,6 +59,20 @@ int save_picture(const char *path)
     return write_bmp(path, &picture);
 }
 
+// The counts of the filled store, every record counted.
+void count_store(void)
+{
+    fill_store(4);
+    set_question_answer(Q10, 0);
+    clear_tally();
+    tally_records();
+}
+
+int save_counts(const char *path)
+{
+    return write_counts_table(path, tally_query(), tally_result());
+}
+
 struct Writer {
     const char *name;
     const char *file;
@@ -74,6 +90,7 @@ const Writer writers[] = {
     { "write_csv_records, header only", "empty.csv", [] { store_release(); },
       write_csv_records },
     { "write_csv_records, records", "some.csv", [] { fill_store(4); }, write_csv_records },
+    { "write_counts_table", "counts.csv", count_store, save_counts },
 };
 
 class FaultInjectionTest : public ::testing::Test {
