@@ -5,19 +5,27 @@
 
 #include "gis/map_layer.h"
 #include "panels/file_dialogs.h"
+#include "survey/counts_file.h"
 #include "survey/csv_file.h"
 #include "survey/record_file.h"
+#include "survey/tally.h"
+#include "view/map_view.h"
 
 namespace {
 
-// "<routine>() - <what went wrong> record file: <path>!"; the path is at
+// "<routine>() - <what went wrong> <kind> file: <path>!"; the path is at
 // most PATH_BYTES long, so the text always holds it whole.
-void report_failure(const char *routine, const char *path)
+void report_file_failure(const char *routine, const char *kind, const char *path)
 {
     char text[PATH_BYTES + 128];
-    snprintf(text, sizeof text, "%s() - %s record file: %s!\n", routine,
-             data_failure_phrase(data_stream_failure()), path);
+    snprintf(text, sizeof text, "%s() - %s %s file: %s!\n", routine,
+             data_failure_phrase(data_stream_failure()), kind, path);
     MessageBoxA(nullptr, text, "ERROR!", MB_OK);
+}
+
+void report_failure(const char *routine, const char *path)
+{
+    report_file_failure(routine, "record", path);
 }
 
 // A file that opened but whose contents were refused names the line (and
@@ -47,6 +55,7 @@ void load_data_command(void)
         return;
     }
     refresh_map();
+    show_survey_area_if_untouched();
     MessageBoxA(nullptr, "Load complete", "Info", MB_OK);
 }
 
@@ -72,6 +81,7 @@ void import_csv_command(void)
         return;
     }
     refresh_map();
+    show_survey_area_if_untouched();
     MessageBoxA(nullptr, "Import complete", "Info", MB_OK);
 }
 
@@ -82,6 +92,18 @@ void export_csv_command(void)
         return;
     if (!write_csv_records(path)) {
         report_failure("write_csv_records", path);
+        return;
+    }
+    MessageBoxA(nullptr, "Export complete", "Info", MB_OK);
+}
+
+void export_counts_command(void)
+{
+    char path[PATH_BYTES];
+    if (!choose_save_file(path, ".csv"))
+        return;
+    if (!write_counts_table(path, tally_query(), tally_result())) {
+        report_file_failure("write_counts_table", "counts", path);
         return;
     }
     MessageBoxA(nullptr, "Export complete", "Info", MB_OK);

@@ -324,23 +324,45 @@ void centre_on_zip(int index, Vec3 *location)
     location->y = (zip_latitude(index) - ANCHOR_Y) * SCALE_XY + ANCHOR_Y;
 }
 
+namespace {
+
+// Whether zip index i is one of the areas the Survey Area frames.
+int framed(const float heights[], int any_bar, int i)
+{
+    return zip_has_location(i) && (!any_bar || heights[i] > 0.0f);
+}
+
+// The least eye distance that keeps a map point within the limits, the
+// view's other fields fixed: a point at eye coordinates (x, y, z) when the
+// eye sits at the location projects at distance d to
+// x * near / (aspect * (d - z)) and y * near / (d - z).
+float distance_for(const float m[16], const Vec3 &point, float limit_x, float limit_top,
+                   float limit_bottom)
+{
+    Vec3 eye;
+    transform_point(m, &point, 1.0f, &eye);
+    float near_z = (float)NEAR_PLANE;
+    float need_x = eye.z + near_z * fabsf(eye.x) / limit_x;
+    float need_y = eye.z + near_z * fabsf(eye.y) / (eye.y > 0.0f ? limit_top : limit_bottom);
+    return fmaxf(need_x, fmaxf(need_y, eye.z + near_z));
+}
+
+}  // namespace
+
 void survey_area_view(const float heights[], float aspect, float top_reserved, MapView *view)
 {
     int any_bar = 0;
     for (int i = 0; i < ZIP_ENTRIES; ++i)
         if (zip_has_location(i) && heights[i] > 0.0f)
             any_bar = 1;
-    float west = 1.0e30f, east = -1.0e30f, south = 1.0e30f, north = -1.0e30f, top = 0.0f;
+    float west = 1.0e30f, east = -1.0e30f, south = 1.0e30f, north = -1.0e30f;
     for (int i = 0; i < ZIP_ENTRIES; ++i) {
-        if (!zip_has_location(i) || (any_bar && !(heights[i] > 0.0f)))
+        if (!framed(heights, any_bar, i))
             continue;
-        float longitude = zip_longitude(i);
-        float latitude = zip_latitude(i);
-        west = fminf(west, longitude - BAR_HALF);
-        east = fmaxf(east, longitude + BAR_HALF);
-        south = fminf(south, latitude - BAR_HALF);
-        north = fmaxf(north, latitude + BAR_HALF);
-        top = fmaxf(top, heights[i]);
+        west = fminf(west, zip_longitude(i) - BAR_HALF);
+        east = fmaxf(east, zip_longitude(i) + BAR_HALF);
+        south = fminf(south, zip_latitude(i) - BAR_HALF);
+        north = fmaxf(north, zip_latitude(i) + BAR_HALF);
     }
     float centre_x = (west + east) * 0.5f;
     float centre_y = (south + north) * 0.5f;
@@ -356,10 +378,8 @@ void survey_area_view(const float heights[], float aspect, float top_reserved, M
     view->spin = 0.0f;
     view->distance = 0.0f;
 
-    // With the eye at the location, a corner's eye coordinates (x, y, z)
-    // project at the eye distance d to x * near / (aspect * (d - z)) and
-    // y * near / (d - z); each corner asks for the d that keeps it inside
-    // its limit, and the farthest of these frames them all.
+    // The box on the map and the top of every framed bar must show; the
+    // farthest distance any of them asks for frames them all.
     if (!(aspect > 0.0f))
         aspect = 1.0f;
     float limit_x = SURVEY_FILL * aspect;
@@ -368,14 +388,18 @@ void survey_area_view(const float heights[], float aspect, float top_reserved, M
     float m[16];
     model_view_matrix(view, m);
     float distance = MIN_DISTANCE;
-    for (int corner = 0; corner < 8; ++corner) {
-        Vec3 p = {corner & 1 ? east : west, corner & 2 ? north : south, corner & 4 ? top : 0.0f};
-        Vec3 eye;
-        transform_point(m, &p, 1.0f, &eye);
-        float near_z = (float)NEAR_PLANE;
-        float need_x = eye.z + near_z * fabsf(eye.x) / limit_x;
-        float need_y = eye.z + near_z * fabsf(eye.y) / (eye.y > 0.0f ? limit_top : limit_bottom);
-        distance = fmaxf(distance, fmaxf(need_x, fmaxf(need_y, eye.z + near_z)));
+    for (int corner = 0; corner < 4; ++corner) {
+        Vec3 p = {corner & 1 ? east : west, corner & 2 ? north : south, 0.0f};
+        distance = fmaxf(distance, distance_for(m, p, limit_x, limit_top, limit_bottom));
+    }
+    for (int i = 0; i < ZIP_ENTRIES; ++i) {
+        if (!framed(heights, any_bar, i))
+            continue;
+        for (int corner = 0; corner < 4; ++corner) {
+            Vec3 p = {zip_longitude(i) + (corner & 1 ? BAR_HALF : -BAR_HALF),
+                      zip_latitude(i) + (corner & 2 ? BAR_HALF : -BAR_HALF), heights[i]};
+            distance = fmaxf(distance, distance_for(m, p, limit_x, limit_top, limit_bottom));
+        }
     }
     view->distance = distance;
 }

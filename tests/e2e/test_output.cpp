@@ -16,11 +16,14 @@
 #include "app/shell.h"
 #include "e2e/e2e_support.h"
 #include "gis/bmp.h"
+#include "gis/map_layer.h"
 #include "panels/snapshot.h"
 #include "resources/resource.h"
 #include "survey/data_stream.h"
 #include "survey/records.h"
 #include "survey/tally.h"
+#include "gis/zip_table.h"
+#include "view/map_legend.h"
 #include "view/map_view.h"
 #include "view/page_layout.h"
 
@@ -234,8 +237,141 @@ TEST_F(Output, ExportCsvWritesTheDataSetAndRefusesToHalfWrite)
     EXPECT_FALSE(std::filesystem::exists(path + ".~tmp"));
 }
 
+// One line of the counts table after its question, answer and filters.
+struct CountsLine {
+    std::string zip, longitude, latitude, respondents, matching, of_area, of_total;
+};
+
+CountsLine split_counts_line(const std::string &rest)
+{
+    std::vector<std::string> cells(1);
+    for (char c : rest) {
+        if (c == ',')
+            cells.emplace_back();
+        else
+            cells.back() += c;
+    }
+    cells.resize(7);
+    return {cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6]};
+}
+
+std::string share_text(int part, int whole)
+{
+    char text[16] = "";
+    if (whole != 0)
+        snprintf(text, sizeof text, "%.2f", part * 100.0 / whole);
+    return text;
+}
+
+TEST_F(Output, ExportCountsOfTheSampleLineForLine)
+{
+    // The sample survey, loaded at the start view: the Survey Area shows
+    // every bar in the window, none under the legend.
+    std::string sample = source_path("data/samples/sample-survey.qvd");
+    answer_file_dialog(sample);
+    send_command(CMD_LOAD_DATA);
+    ASSERT_EQ(1u, message_boxes().size());
+    ASSERT_EQ("Load complete", message_boxes()[0].text);
+    EXPECT_EQ(50.0f, current_map_view()->tilt);
+    RECT legend;
+    ASSERT_TRUE(legend_box(&legend));
+    for (int i = 0; i < ZIP_SLOTS; i++) {
+        int count = tally_result()->counts[i];
+        if (!zip_has_location(i) || count == 0)
+            continue;
+        for (float z : {0.0f, (float)count}) {
+            int x, y;
+            EXPECT_TRUE(window_position({zip_longitude(i), zip_latitude(i), z}, &x, &y)) << 77000 + i;
+            EXPECT_TRUE(y > legend.bottom || x > legend.right) << 77000 + i;
+        }
+    }
+
+    // Q10 answered "home or apartment of a friend or family member" (code
+    // 2) by women aged 30-39.
+    choose_in_combo(panel_window(PANEL_QUESTION), IDC_QUESTION_ANSWER, 1);
+    choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_AGE, 2);
+    choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_SEX, 2);
+    message_boxes().clear();
+    std::string path = work_path("counts.csv");
+    answer_file_dialog(work_path("counts"));
+    send_command(CMD_EXPORT_COUNTS);
+    ASSERT_EQ(1u, message_boxes().size());
+    EXPECT_EQ("Info", message_boxes()[0].caption);
+    EXPECT_EQ("Export complete", message_boxes()[0].text);
+
+    // The same counts straight from the file's records.
+    std::vector<uint8_t> bytes = file_bytes(sample);
+    ASSERT_EQ(0u, bytes.size() % 180);
+    std::vector<int> base(ZIP_SLOTS), matching(ZIP_SLOTS);
+    int total = 0;
+    for (size_t r = 0; r < bytes.size(); r += 180) {
+        int32_t field[45];
+        memcpy(field, &bytes[r], sizeof field);
+        if (field[35] != 2 || field[38] != 2)  // Q1 age group, Q4 sex
+            continue;
+        int zip = field[22] - 77000;
+        bool in_range = zip >= 0 && zip < ZIP_SLOTS;
+        base[in_range ? zip : 0] += in_range;
+        if (field[0] != 2)  // Q10
+            continue;
+        total++;
+        matching[in_range ? zip : 0] += in_range;
+    }
+    ASSERT_GT(total, 10);
+
+    std::string text = text_of(path);
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    const std::string words = "Q10: In which of the following are you currently staying?,"
+                              "home or apartment of a friend or family member,\"Age 30-39, Sex Female\",";
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ("question,answer,filters,zip_code,longitude,latitude,respondents,matching,"
+              "percent_of_area,percent_of_total",
+              lines[0]);
+    size_t n = 1;
+    for (int i = 0; i < ZIP_SLOTS; i++) {
+        if (!zip_has_location(i) && matching[i] == 0)
+            continue;
+        SCOPED_TRACE(77000 + i);
+        ASSERT_LT(n, lines.size());
+        ASSERT_EQ(words, lines[n].substr(0, words.size()));
+        CountsLine got = split_counts_line(lines[n].substr(words.size()));
+        EXPECT_EQ(std::to_string(77000 + i), got.zip);
+        if (zip_has_location(i)) {
+            EXPECT_EQ(zip_longitude(i), strtof(got.longitude.c_str(), nullptr));
+            EXPECT_EQ(zip_latitude(i), strtof(got.latitude.c_str(), nullptr));
+        } else {
+            EXPECT_EQ("", got.longitude + got.latitude);
+        }
+        EXPECT_EQ(std::to_string(base[i]), got.respondents);
+        EXPECT_EQ(std::to_string(matching[i]), got.matching);
+        EXPECT_EQ(share_text(matching[i], base[i]), got.of_area);
+        EXPECT_EQ(share_text(matching[i], total), got.of_total);
+        n++;
+    }
+    EXPECT_EQ(n, lines.size());
+
+    // A write that fails names the routine and the path, and keeps the file.
+    std::string previous = text_of(path);
+    message_boxes().clear();
+    choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_SEX, 0);
+    data_stream_inject_fault(FAULT_WRITE, 5);
+    answer_file_dialog(path);
+    send_command(CMD_EXPORT_COUNTS);
+    ASSERT_FALSE(message_boxes().empty());
+    for (const BoxRecord &box : message_boxes())
+        EXPECT_NE("Export complete", box.text);
+    EXPECT_EQ("ERROR!", message_boxes().back().caption);
+    EXPECT_EQ("write_counts_table() - can't write counts file: " + path + "!\n",
+              message_boxes().back().text);
+    EXPECT_EQ(previous, text_of(path));
+    EXPECT_FALSE(std::filesystem::exists(path + ".~tmp"));
+}
+
 TEST_F(Output, SnapshotEqualsTheFrameAtEvenAndOddWidths)
 {
+    RECT legend = {0, 0, 0, 0};
     for (int width : {1000, 1001}) {
         SCOPED_TRACE(width);
         set_client_size(width, 600);
@@ -261,7 +397,17 @@ TEST_F(Output, SnapshotEqualsTheFrameAtEvenAndOddWidths)
         ASSERT_EQ(frame.pixels.size(), bytes);
         EXPECT_EQ(0, memcmp(frame.pixels.data(), image.pixels, bytes));
         image_free(&image);
+        // So the picture carries the legend as the frame does; switched
+        // off for the odd width, neither has it.
+        if (width == 1000) {
+            ASSERT_TRUE(legend_box(&legend));
+            EXPECT_GT(dark_pixels(frame, legend), 300);
+            send_command(CMD_SHOW_LEGEND);
+        } else {
+            EXPECT_EQ(0, dark_pixels(frame, legend));
+        }
     }
+    send_command(CMD_SHOW_LEGEND);
 }
 
 TEST_F(Output, SnapshotNameGetsItsExtensionAndPanelsAndTimerCarryOn)

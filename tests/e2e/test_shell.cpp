@@ -19,6 +19,7 @@
 #include "survey/data_stream.h"
 #include "survey/record_file.h"
 #include "survey/tally.h"
+#include "view/map_legend.h"
 #include "view/map_view.h"
 #include "view/mouse_input.h"
 
@@ -109,12 +110,13 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
     };
     const std::vector<Popup> expected = {
         {"File", {{"Load Data..", 1}, {"Save Data..", 5}, {"Import CSV..", 3}, {"Export CSV..", 4},
-                  {"Save Snapshot..", 7}, {"Print..", 8}, {"Quit", 10}}},
-        {"Location", {{"Default Location", 21}, {"Saved Location", 22}}},
-        {"Question", {{"Default Question", 41}, {"Saved Question", 42}}},
+                  {"Export Counts..", 50}, {"Save Snapshot..", 7}, {"Print..", 8}, {"Quit", 10}}},
+        {"Location", {{"Default Location", 21}, {"Saved Location", 22}, {"Survey Area", 51}}},
+        {"Question", {{"Default Question", 41}, {"Saved Question", 42}, {"", 0},
+                      {"Bars: Count", 52}, {"Bars: Share of Area", 53}}},
         {"Demographics", {{"Default Demographics", 31}, {"Saved Demographics", 32}}},
         {"Panel", {{"Show GIS Panel", 14}, {"Show Demographics Panel", 11},
-                   {"Show Question Panel", 12}, {"Show Info Panel", 13}}},
+                   {"Show Question Panel", 12}, {"Show Info Panel", 13}, {"Show Legend", 54}}},
         {"Help", {{"About..", 6}}},
     };
     HMENU bar = GetMenu(main_window());
@@ -130,6 +132,17 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
             EXPECT_EQ(expected[p].items[i].id, GetMenuItemID(popup, (int)i));
         }
     }
+    // At start the bars count respondents, marked as the chosen radio item,
+    // and the legend shows.
+    for (UINT id : {52u, 53u, 54u}) {
+        UINT state = GetMenuState(bar, id, MF_BYCOMMAND);
+        EXPECT_EQ(id != 53, (state & MF_CHECKED) != 0) << id;
+    }
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE;
+    ASSERT_TRUE(GetMenuItemInfoA(bar, 52, FALSE, &info));
+    EXPECT_TRUE(info.fType & MFT_RADIOCHECK);
 }
 
 TEST_F(Shell, FiveDialogsWithCaptionsAndStartVisibility)
@@ -169,13 +182,39 @@ TEST_F(Shell, StartViewShowsTheWholeMosaicOnGrey)
     const float inset = 0.01f;
     Frame frame = read_frame();
     // Just inside each corner: its tile; just outside the mosaic: grey.
+    // The upper-left corner lies under the legend.
     const Vec3 inside[4] = {{west + inset, south + inset, 0}, {east - inset, south + inset, 0},
                             {west + inset, north - inset, 0}, {east - inset, north - inset, 0}};
+    RECT box;
+    ASSERT_TRUE(legend_box(&box));
+    int x, y;
+    ASSERT_TRUE(window_position(inside[2], &x, &y));
+    EXPECT_TRUE(x > box.left && x < box.right && y > box.top && y < box.bottom);
     for (int t = 0; t < 4; t++)
-        EXPECT_TRUE(near_colour(pixel_at(frame, inside[t]), test_tile_colours[t])) << "corner " << t;
+        EXPECT_EQ(t != 2, near_colour(pixel_at(frame, inside[t]), test_tile_colours[t])) << "corner " << t;
     const Vec3 outside[2] = {{west - 0.05f, 29.8f, 0}, {east + 0.05f, 29.8f, 0}};
     for (const Vec3 &point : outside)
         EXPECT_TRUE(near_colour(pixel_at(frame, point), background));
+
+    // The legend: a light translucent box over the grey, with text in it.
+    const TileColour box_over_grey = {229, 229, 223};
+    EXPECT_TRUE(near_colour(frame_pixel(frame, box.left + 1, box.bottom - 2), box_over_grey))
+        << describe(frame_pixel(frame, box.left + 1, box.bottom - 2));
+    EXPECT_TRUE(near_colour(frame_pixel(frame, box.left - 2, box.bottom + 2), background));
+    EXPECT_GT(dark_pixels(frame, box), 300);
+
+    // "Show Legend" takes it away, leaving the corner's tile; again brings
+    // it back.
+    send_command(CMD_SHOW_LEGEND);
+    EXPECT_FALSE(GetMenuState(GetMenu(main_window()), CMD_SHOW_LEGEND, MF_BYCOMMAND) & MF_CHECKED);
+    RECT none;
+    EXPECT_FALSE(legend_box(&none));
+    Frame bare = read_frame();
+    EXPECT_TRUE(near_colour(pixel_at(bare, inside[2]), test_tile_colours[2]));
+    EXPECT_EQ(0, dark_pixels(bare, box));
+    send_command(CMD_SHOW_LEGEND);
+    EXPECT_TRUE(GetMenuState(GetMenu(main_window()), CMD_SHOW_LEGEND, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(frame.pixels == read_frame().pixels);
 }
 
 TEST_F(Shell, MissingTilesAreReportedAndDrawnWhite)
@@ -213,13 +252,49 @@ TEST_F(Shell, MissingTilesAreReportedAndDrawnWhite)
     EXPECT_TRUE(message_boxes().empty());
 }
 
+namespace {
+
+// The dark bands up the south face of a zip's bar, seen in a frame of the
+// current view, from the foot to just under `top` blocks.
+int bands_on_south_face(int index, float top)
+{
+    Frame side = read_frame();
+    int bands = 0;
+    bool in_band = false;
+    for (float z = 0.05f; z < top; z += 0.02f) {
+        Vec3 point = {zip_longitude(index), zip_latitude(index) - 0.0025f, z};
+        TileColour c = pixel_at(side, point);
+        bool dark = c.r < 60 && c.g < 60 && c.b < 60;
+        if (dark && !in_band)
+            bands++;
+        in_band = dark;
+    }
+    return bands;
+}
+
+TileColour over_lower_right(float alpha)
+{
+    const TileColour tile = test_tile_colours[1];
+    return {(uint8_t)(alpha * 168 + (1 - alpha) * tile.r), (uint8_t)(alpha * 168 + (1 - alpha) * tile.g),
+            (uint8_t)(alpha * 168 + (1 - alpha) * tile.b)};
+}
+
+}  // namespace
+
 TEST_F(Shell, BarsStandAtTheirZipsWithOneBandPerRespondent)
 {
     int index_77002 = 2, index_77004 = 4;
+    // Twelve more in 77002, and the one in 77004 (south of it), gave
+    // another answer: they count in the bases only.
     std::vector<RespondentRecord> records(3, respondent(77002));
-    records.push_back(respondent(77004));
+    RespondentRecord other_answer = respondent(77002);
+    other_answer.field[Q10] = 2;
+    records.insert(records.end(), 12, other_answer);
+    other_answer.field[Q32] = 77004;
+    records.push_back(other_answer);
     use_records(records);
     EXPECT_EQ(3, tally_result()->counts[index_77002]);
+    EXPECT_EQ(15, tally_result()->bases[index_77002]);
 
     // From above, every located zip shows its grey top at its centroid.
     set_view(100.0f, 0.0f, 0.0f, -1);
@@ -233,18 +308,13 @@ TEST_F(Shell, BarsStandAtTheirZipsWithOneBandPerRespondent)
     // Tilted toward the south face of 77002's bar: three blocks, each with
     // a dark band at its top.
     set_view(25.0f, 60.0f, 0.0f, index_77002);
-    Frame side = read_frame();
-    int bands = 0;
-    bool in_band = false;
-    for (float z = 0.05f; z < 3.6f; z += 0.02f) {
-        Vec3 point = {zip_longitude(index_77002), zip_latitude(index_77002) - 0.0025f, z};
-        TileColour c = pixel_at(side, point);
-        bool dark = c.r < 60 && c.g < 60 && c.b < 60;
-        if (dark && !in_band)
-            bands++;
-        in_band = dark;
-    }
-    EXPECT_EQ(3, bands);
+    EXPECT_EQ(3, bands_on_south_face(index_77002, 3.6f));
+
+    // As a share of the area: 3 of 15 is 20%, four blocks of 5%.
+    send_command(CMD_BARS_SHARE);
+    EXPECT_EQ(4, bands_on_south_face(index_77002, 4.6f));
+    send_command(CMD_BARS_COUNT);
+    EXPECT_EQ(3, bands_on_south_face(index_77002, 4.6f));
 }
 
 TEST_F(Shell, SelectedZipLeavesOtherBarsTranslucent)
@@ -253,18 +323,38 @@ TEST_F(Shell, SelectedZipLeavesOtherBarsTranslucent)
     set_view(100.0f, 0.0f, 0.0f, -1);
     Vec3 selected = {zip_longitude(2), zip_latitude(2), 1.0f};
     Vec3 other = {zip_longitude(4), zip_latitude(4), 1.0f};
+    RECT unselected_legend, selected_legend;
+    ASSERT_TRUE(legend_box(&unselected_legend));
     select_zip(2);
     Frame frame = read_frame();
     EXPECT_TRUE(near_colour(pixel_at(frame, selected), bar_top_grey));
     // 15% bar grey over the lower-right tile.
-    const TileColour lower_right = test_tile_colours[1];
-    TileColour blended = {(uint8_t)(0.15f * 168 + 0.85f * lower_right.r),
-                          (uint8_t)(0.15f * 168 + 0.85f * lower_right.g),
-                          (uint8_t)(0.15f * 168 + 0.85f * lower_right.b)};
+    TileColour blended = over_lower_right(0.15f);
     TileColour got = pixel_at(frame, other);
     EXPECT_TRUE(near_colour(got, blended, 4)) << describe(got) << " vs " << describe(blended);
+    // The legend has a line for the selection.
+    ASSERT_TRUE(legend_box(&selected_legend));
+    EXPECT_GT(selected_legend.bottom, unselected_legend.bottom);
+    RECT new_line = {selected_legend.left, unselected_legend.bottom, selected_legend.right,
+                     selected_legend.bottom};
+    EXPECT_GT(dark_pixels(frame, new_line), 50);
     select_zip(-1);
     EXPECT_TRUE(near_colour(pixel_at(read_frame(), other), bar_top_grey));
+
+    // As shares, a bar over fewer than five respondents reads faint: more
+    // solid than the bars a selection leaves translucent, less than a full one.
+    std::vector<RespondentRecord> records(5, respondent(77002));
+    records.push_back(respondent(77004));
+    use_records(records);
+    send_command(CMD_BARS_SHARE);
+    selected.z = other.z = 20.0f;  // both 100%
+    frame = read_frame();
+    EXPECT_TRUE(near_colour(pixel_at(frame, selected), bar_top_grey));
+    got = pixel_at(frame, other);
+    EXPECT_TRUE(near_colour(got, over_lower_right(0.45f), 4)) << describe(got);
+    select_zip(2);
+    got = pixel_at(read_frame(), other);
+    EXPECT_TRUE(near_colour(got, blended, 4)) << describe(got);
 }
 
 TEST_F(Shell, LoadDataThroughTheOpenDialog)
@@ -285,6 +375,29 @@ TEST_F(Shell, LoadDataThroughTheOpenDialog)
     EXPECT_EQ(1, tally_result()->counts[1]);
     EXPECT_EQ(4, tally_result()->total);
     EXPECT_EQ(0, unanswered_file_dialogs());
+
+    // Loaded at the start view, the view moves to the Survey Area: tilted,
+    // the two bars in the window and clear of the legend.
+    MapView survey = *current_map_view();
+    EXPECT_EQ(50.0f, survey.tilt);
+    EXPECT_EQ(0.0f, survey.spin);
+    RECT legend;
+    ASSERT_TRUE(legend_box(&legend));
+    for (int index : {2, 5}) {
+        int x, y;
+        Vec3 top = {zip_longitude(index), zip_latitude(index), (float)tally_result()->counts[index]};
+        EXPECT_TRUE(window_position(top, &x, &y)) << index;
+        EXPECT_TRUE(y > legend.bottom || x > legend.right) << index;
+    }
+    // A view the user has set stays when data is loaded; "Survey Area"
+    // brings the framed view back.
+    set_view(300.0f, 10.0f, 5.0f, -1);
+    MapView user = *current_map_view();
+    answer_file_dialog(path);
+    send_command(CMD_LOAD_DATA);
+    EXPECT_EQ(0, memcmp(&user, current_map_view(), sizeof user));
+    send_command(CMD_SURVEY_AREA);
+    EXPECT_EQ(0, memcmp(&survey, current_map_view(), sizeof survey));
 }
 
 TEST_F(Shell, LoadingAMissingFileNamesTheWholePath)
@@ -458,7 +571,9 @@ TEST_F(Shell, MinimisedWindowKeepsAValidProjection)
 TEST_F(Shell, QuitReleasesEveryTextureAndList)
 {
     static const GLuint textures[] = {10, 11, 12, 13, 14};
-    static const GLuint lists[] = {100, 101, 102, 103, 11, 12};
+    // The map's lists and the legend font's first, middle and last.
+    static const GLuint lists[] = {100, 101, 102, 103, 11, 12, 1000, 1000 + 'A', 1255};
+    read_frame();
     for (GLuint texture : textures)
         ASSERT_TRUE(glIsTexture(texture)) << texture;
     for (GLuint list : lists)
@@ -468,10 +583,13 @@ TEST_F(Shell, QuitReleasesEveryTextureAndList)
         EXPECT_FALSE(glIsTexture(texture)) << texture;
     for (GLuint list : lists)
         EXPECT_FALSE(glIsList(list)) << list;
-    // Back as they were, for the tests that follow.
+    // Back as they were, for the tests that follow; the legend makes its
+    // font again with the next frame.
     make_bar_texture();
     make_map();
     refresh_map();
+    read_frame();
+    EXPECT_TRUE(glIsList(1000 + 'A'));
 }
 
 namespace {

@@ -648,9 +648,9 @@ TEST(SurveyArea, FramesEveryBarTightlyFromTheSouth)
         EXPECT_EQ(0.0f, view.location.z);
         EXPECT_LT(view.distance, 3000.0f);
 
-        // The box of the framed bars: their footprints, from the map up to
-        // the tallest.
-        float west = 1e9f, east = -1e9f, south = 1e9f, north = -1e9f, top = 0.0f;
+        // The box of the framed bars on the map, and each bar's top.
+        float west = 1e9f, east = -1e9f, south = 1e9f, north = -1e9f;
+        std::vector<Vec3> points;
         for (int i = 0; i < 599; i++) {
             if (!zip_has_location(i) || (!c.bars.empty() && heights[i] == 0.0f))
                 continue;
@@ -658,21 +658,24 @@ TEST(SurveyArea, FramesEveryBarTightlyFromTheSouth)
             east = fmaxf(east, zip_longitude(i) + 0.0025f);
             south = fminf(south, zip_latitude(i) - 0.0025f);
             north = fmaxf(north, zip_latitude(i) + 0.0025f);
-            top = fmaxf(top, heights[i]);
+            for (float dx : {-0.0025f, 0.0025f})
+                for (float dy : {-0.0025f, 0.0025f})
+                    points.push_back(vec(zip_longitude(i) + dx, zip_latitude(i) + dy, heights[i]));
         }
         EXPECT_NEAR((west + east) / 2, (view.location.x + 95.4877f) / 100.0f - 95.4877f, 1e-5);
         EXPECT_NEAR((south + north) / 2, (view.location.y - 29.837934f) / 100.0f + 29.837934f, 1e-5);
+        for (int corner = 0; corner < 4; corner++)
+            points.push_back(vec(corner & 1 ? east : west, corner & 2 ? north : south, 0));
         float top_limit = 0.85f - 2 * c.top_reserved, tightest = 1.0f;
-        for (int corner = 0; corner < 8; corner++) {
+        for (const Vec3 &point : points) {
             float x = 0, y = 0;
-            ndc_of(view, c.aspect,
-                   vec(corner & 1 ? east : west, corner & 2 ? north : south, corner & 4 ? top : 0), &x, &y);
+            ndc_of(view, c.aspect, point, &x, &y);
             EXPECT_LE(fabsf(x), 0.8501f);
             EXPECT_LE(y, top_limit + 0.0001f);
             EXPECT_GE(y, -0.8501f);
             tightest = fminf(tightest, fminf(0.85f - fabsf(x), fminf(top_limit - y, y + 0.85f)));
         }
-        // The box fills the view: a corner touches a limit, unless a lone
+        // The box fills the view: a point touches a limit, unless a lone
         // bar is shown with its surroundings.
         if (c.bars.size() != 1)
             EXPECT_LT(tightest, 0.001f);
