@@ -247,11 +247,7 @@ bool tooltip_shown(void)
 std::string tooltip_text(void)
 {
     char text[256] = "";
-    TOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    tool.hwnd = main_window();
-    tool.uId = 1;
-    tool.lpszText = text;
+    TOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, main_window(), 1, {0, 0, 0, 0}, nullptr, text, 0, nullptr};
     SendMessageA(map_tooltip_window(), TTM_GETTEXTA, sizeof text, (LPARAM)&tool);
     return text;
 }

@@ -601,38 +601,18 @@ TEST(Centring, PutsTheCentroidInScaledMapSpace)
     }
 }
 
-// Where a map point lands in normalised device coordinates (-1..1, y up).
-void ndc_of(const MapView &view, float aspect, const Vec3 &point, float *x, float *y)
-{
-    float m[16], clip_from_map[16];
-    projection_matrix(aspect, clip_from_map);
-    model_view_matrix(&view, m);
-    mat4_multiply(clip_from_map, m);
-    float cx = 0, cy = 0, cw = 0;
-    for (int k = 0; k < 4; ++k) {
-        float v = k == 0 ? point.x : k == 1 ? point.y : k == 2 ? point.z : 1.0f;
-        cx += clip_from_map[4 * k] * v;
-        cy += clip_from_map[4 * k + 1] * v;
-        cw += clip_from_map[4 * k + 3] * v;
-    }
-    ASSERT_GT(cw, 0.0f);
-    *x = cx / cw;
-    *y = cy / cw;
-}
-
 TEST(SurveyArea, FramesEveryBarTightlyFromTheSouth)
 {
     struct Case {
         const char *name;
         std::vector<std::pair<int, float>> bars;  // zip code, height
-        float aspect, top_reserved;
+        int width, height;
+        float top_reserved;
     } cases[] = {
-        {"spread bars, one tall", {{77040, 10}, {77598, 3}, {77381, 40}, {77521, 0.5f}}, 1016.0f / 720, 0},
-        {"room kept for a legend", {{77040, 10}, {77598, 3}, {77381, 40}}, 1016.0f / 720, 0.15f},
-        {"narrow window", {{77040, 10}, {77598, 3}}, 0.5f, 0},
-        {"wide window", {{77431, 2}, {77336, 2}}, 3.0f, 0.1f},
-        {"one bar", {{77004, 1}}, 1.3f, 0},
-        {"no bar: every located area", {}, 1.3f, 0},
+        {"spread bars, one tall", {{77040, 10}, {77598, 3}, {77381, 40}, {77521, 0.5f}}, 1016, 720, 0.15f},
+        {"narrow window", {{77040, 10}, {77598, 3}}, 400, 800, 0},
+        {"one bar", {{77004, 1}}, 1000, 770, 0},
+        {"no bar: every located area", {}, 1200, 400, 0.1f},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -642,13 +622,10 @@ TEST(SurveyArea, FramesEveryBarTightlyFromTheSouth)
             heights[zip(bar.first)] = bar.second;
         MapView view;
         start_map_view(&view);
-        survey_area_view(heights.data(), c.aspect, c.top_reserved, &view);
-        EXPECT_EQ(50.0f, view.tilt);
-        EXPECT_EQ(0.0f, view.spin);
-        EXPECT_EQ(0.0f, view.location.z);
-        EXPECT_LT(view.distance, 3000.0f);
+        survey_area_view(heights.data(), view_aspect(c.width, c.height), c.top_reserved, &view);
+        EXPECT_TRUE(view.tilt == 50.0f && view.spin == 0.0f && view.distance < 3000.0f);
 
-        // The box of the framed bars on the map, and each bar's top.
+        // Each framed bar's top, and the box of their footprints on the map.
         float west = 1e9f, east = -1e9f, south = 1e9f, north = -1e9f;
         std::vector<Vec3> points;
         for (int i = 0; i < 599; i++) {
@@ -658,29 +635,27 @@ TEST(SurveyArea, FramesEveryBarTightlyFromTheSouth)
             east = fmaxf(east, zip_longitude(i) + 0.0025f);
             south = fminf(south, zip_latitude(i) - 0.0025f);
             north = fmaxf(north, zip_latitude(i) + 0.0025f);
-            for (float dx : {-0.0025f, 0.0025f})
-                for (float dy : {-0.0025f, 0.0025f})
-                    points.push_back(vec(zip_longitude(i) + dx, zip_latitude(i) + dy, heights[i]));
+            for (int corner = 0; corner < 4; corner++)
+                points.push_back(vec(zip_longitude(i) + (corner & 1 ? 0.0025f : -0.0025f),
+                                     zip_latitude(i) + (corner & 2 ? 0.0025f : -0.0025f), heights[i]));
         }
         EXPECT_NEAR((west + east) / 2, (view.location.x + 95.4877f) / 100.0f - 95.4877f, 1e-5);
         EXPECT_NEAR((south + north) / 2, (view.location.y - 29.837934f) / 100.0f + 29.837934f, 1e-5);
         for (int corner = 0; corner < 4; corner++)
             points.push_back(vec(corner & 1 ? east : west, corner & 2 ? north : south, 0));
+        // All within 85% of the view and below the reserved top; one at a
+        // limit, unless a lone bar is shown with its surroundings.
         float top_limit = 0.85f - 2 * c.top_reserved, tightest = 1.0f;
         for (const Vec3 &point : points) {
-            float x = 0, y = 0;
-            ndc_of(view, c.aspect, point, &x, &y);
-            EXPECT_LE(fabsf(x), 0.8501f);
-            EXPECT_LE(y, top_limit + 0.0001f);
-            EXPECT_GE(y, -0.8501f);
+            float x, y;
+            ASSERT_EQ(1, map_to_window(&view, c.width, c.height, &point, &x, &y));
+            x = 2 * x / (c.width - 1) - 1;
+            y = 1 - 2 * y / (c.height - 1);
+            EXPECT_TRUE(fabsf(x) <= 0.8501f && y <= top_limit + 0.0001f && y >= -0.8501f) << x << ", " << y;
             tightest = fminf(tightest, fminf(0.85f - fabsf(x), fminf(top_limit - y, y + 0.85f)));
         }
-        // The box fills the view: a point touches a limit, unless a lone
-        // bar is shown with its surroundings.
-        if (c.bars.size() != 1)
-            EXPECT_LT(tightest, 0.001f);
-        else
-            EXPECT_GT(tightest, 0.2f);
+        EXPECT_EQ(c.bars.size() == 1, tightest > 0.2f);
+        EXPECT_EQ(c.bars.size() != 1, tightest < 0.001f);
     }
 }
 
