@@ -631,10 +631,8 @@ TEST(SurveyArea, FramesEveryBarTightlyFromTheSouth)
         for (int i = 0; i < 599; i++) {
             if (!zip_has_location(i) || (!c.bars.empty() && heights[i] == 0.0f))
                 continue;
-            west = fminf(west, zip_longitude(i) - 0.0025f);
-            east = fmaxf(east, zip_longitude(i) + 0.0025f);
-            south = fminf(south, zip_latitude(i) - 0.0025f);
-            north = fmaxf(north, zip_latitude(i) + 0.0025f);
+            west = fminf(west, zip_longitude(i) - 0.0025f), east = fmaxf(east, zip_longitude(i) + 0.0025f);
+            south = fminf(south, zip_latitude(i) - 0.0025f), north = fmaxf(north, zip_latitude(i) + 0.0025f);
             for (int corner = 0; corner < 4; corner++)
                 points.push_back(vec(zip_longitude(i) + (corner & 1 ? 0.0025f : -0.0025f),
                                      zip_latitude(i) + (corner & 2 ? 0.0025f : -0.0025f), heights[i]));
