@@ -80,6 +80,6 @@ void centre_on_zip(int index, Vec3 *location);
 // located area when none has): location at the centre of their bounding
 // box, tilt 50 degrees from straight down looking north, spin 0, and the
 // distance at which the box and the bars standing in it fill most of a
-// view of that aspect.  `top_reserved` is the fraction of the view's height at the top
-// that the box is kept out of.
+// view of that aspect.  `top_reserved` is the fraction of the view's
+// height, from the top, that they are kept out of.
 void survey_area_view(const float heights[], float aspect, float top_reserved, MapView *view);

@@ -34,8 +34,8 @@ TEST(CountsFile, OneLinePerLocatedOrMatchingZipInZipOrder)
     EXPECT_EQ(1 + LOCATED_ZIPS + 1, std::count(text.begin(), text.end(), '\n'));
     const std::string words = "Q10: In which of the following are you currently staying?,"
                               "own home or apartment,\"Age 18-29, Sex Female\",";
-    EXPECT_EQ(0u, text.find(std::string(counts_table_header) + "\r\n" + words + "77001,,,3,2,66.67,40.00\r\n" +
-                            words + "77002,-95.363,29.7594,0,0,,0.00\r\n"));
+    EXPECT_EQ(0u, text.find(std::string(counts_table_header) + "\r\n" + words +
+                            "77001,,,3,2,66.67,40.00\r\n" + words + "77002,-95.363,29.7594,0,0,,0.00\r\n"));
     EXPECT_NE(std::string::npos, text.find("\n" + words + "77004,-95.3632,29.7248,6,3,50.00,60.00\r\n"));
     const std::string last = words + "77598,-95.1252,29.5384,0,0,,0.00\r\n";
     EXPECT_EQ(text.size() - last.size(), text.rfind(last));
