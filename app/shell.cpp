@@ -14,6 +14,9 @@
 #include "panels/snapshot.h"
 #include "resources/resource.h"
 #include "survey/data_commands.h"
+#include "survey/readout.h"
+#include "view/map_legend.h"
+#include "view/map_tooltip.h"
 #include "view/map_view.h"
 #include "view/mouse_input.h"
 
@@ -24,9 +27,9 @@ HWND main_window_handle;
 HDC window_dc;
 HGLRC gl_context;
 HMENU menu_bar;
-HMENU file_popup;
 HWND panels[PANEL_COUNT];
 
+// An item without text is a separator.
 struct MenuItem {
     const char *text;
     UINT id;
@@ -41,13 +44,17 @@ struct MenuPopup {
 const MenuItem file_items[] = {
     {"Load Data..", CMD_LOAD_DATA}, {"Save Data..", CMD_SAVE_DATA},
     {"Import CSV..", CMD_IMPORT_CSV}, {"Export CSV..", CMD_EXPORT_CSV},
+    {"Export Counts..", CMD_EXPORT_COUNTS},
     {"Save Snapshot..", CMD_SAVE_SNAPSHOT}, {"Print..", CMD_PRINT}, {"Quit", CMD_QUIT},
 };
 const MenuItem location_items[] = {
     {"Default Location", CMD_DEFAULT_LOCATION}, {"Saved Location", CMD_SAVED_LOCATION},
+    {"Survey Area", CMD_SURVEY_AREA},
 };
 const MenuItem question_items[] = {
     {"Default Question", CMD_DEFAULT_QUESTION}, {"Saved Question", CMD_SAVED_QUESTION},
+    {nullptr, 0},
+    {"Bars: Count", CMD_BARS_COUNT}, {"Bars: Share of Area", CMD_BARS_SHARE},
 };
 const MenuItem demographics_items[] = {
     {"Default Demographics", CMD_DEFAULT_DEMOGRAPHICS},
@@ -56,13 +63,16 @@ const MenuItem demographics_items[] = {
 const MenuItem panel_items[] = {
     {"Show GIS Panel", CMD_SHOW_GIS}, {"Show Demographics Panel", CMD_SHOW_DEMOGRAPHICS},
     {"Show Question Panel", CMD_SHOW_QUESTION}, {"Show Info Panel", CMD_SHOW_INFO},
+    {"Show Legend", CMD_SHOW_LEGEND},
 };
 const MenuItem help_items[] = {
     {"About..", CMD_ABOUT},
 };
 
 #define ITEMS(a) a, (int)(sizeof a / sizeof a[0])
-const MenuPopup popups[] = {
+enum { FILE_POPUP, LOCATION_POPUP, QUESTION_POPUP, DEMOGRAPHICS_POPUP, PANEL_POPUP, HELP_POPUP,
+       POPUP_COUNT };
+const MenuPopup popups[POPUP_COUNT] = {
     {"File", ITEMS(file_items)},
     {"Location", ITEMS(location_items)},
     {"Question", ITEMS(question_items)},
@@ -85,6 +95,8 @@ const PanelTemplate panel_templates[PANEL_COUNT] = {
     {IDD_ABOUT, about_box_proc},
 };
 
+HMENU popup_menus[POPUP_COUNT];
+
 // The panels placed at start, the first of each side before the ones that
 // follow it; the About box centres itself.
 struct PlacedPanel {
@@ -102,6 +114,15 @@ const PlacedPanel placed_panels[] = {
 void show_panel(int panel)
 {
     ShowWindow(panels[panel], SW_SHOW);
+}
+
+// The menu marks follow the state they show.
+void show_menu_checks(void)
+{
+    CheckMenuRadioItem(popup_menus[QUESTION_POPUP], CMD_BARS_COUNT, CMD_BARS_SHARE,
+                       bar_mode() == BARS_SHARE ? CMD_BARS_SHARE : CMD_BARS_COUNT, MF_BYCOMMAND);
+    CheckMenuItem(popup_menus[PANEL_POPUP], CMD_SHOW_LEGEND,
+                  MF_BYCOMMAND | (legend_shown() ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void fail_start(const char *what)
@@ -158,7 +179,7 @@ HINSTANCE app_instance(void) { return instance_handle; }
 HWND main_window(void) { return main_window_handle; }
 HDC main_window_dc(void) { return window_dc; }
 HGLRC main_gl_context(void) { return gl_context; }
-HMENU file_menu(void) { return file_popup; }
+HMENU file_menu(void) { return popup_menus[FILE_POPUP]; }
 
 HWND panel_window(int panel)
 {
@@ -220,17 +241,20 @@ int create_main_window(int show_command)
 
 void build_menus(void)
 {
-    HMENU popup_menus[sizeof popups / sizeof popups[0]];
-    int popup_count = (int)(sizeof popups / sizeof popups[0]);
-    for (int p = 0; p < popup_count; p++) {
+    for (int p = 0; p < POPUP_COUNT; p++) {
         popup_menus[p] = CreateMenu();
-        for (int i = 0; i < popups[p].item_count; i++)
-            AppendMenuA(popup_menus[p], MF_STRING, popups[p].items[i].id, popups[p].items[i].text);
+        for (int i = 0; i < popups[p].item_count; i++) {
+            const MenuItem &item = popups[p].items[i];
+            if (item.text)
+                AppendMenuA(popup_menus[p], MF_STRING, item.id, item.text);
+            else
+                AppendMenuA(popup_menus[p], MF_SEPARATOR, 0, nullptr);
+        }
     }
-    file_popup = popup_menus[0];
     menu_bar = CreateMenu();
-    for (int p = 0; p < popup_count; p++)
+    for (int p = 0; p < POPUP_COUNT; p++)
         AppendMenuA(menu_bar, MF_POPUP, (UINT_PTR)popup_menus[p], popups[p].title);
+    show_menu_checks();
     SetMenu(main_window_handle, menu_bar);
     DrawMenuBar(main_window_handle);
 }
@@ -249,6 +273,7 @@ void on_command(WPARAM wparam)
     case CMD_LOAD_DATA: load_data_command(); break;
     case CMD_IMPORT_CSV: import_csv_command(); break;
     case CMD_EXPORT_CSV: export_csv_command(); break;
+    case CMD_EXPORT_COUNTS: export_counts_command(); break;
     case CMD_SAVE_DATA: save_data_command(); break;
     case CMD_ABOUT: show_panel(PANEL_ABOUT); break;
     case CMD_SAVE_SNAPSHOT: save_snapshot(); break;
@@ -260,6 +285,7 @@ void on_command(WPARAM wparam)
     case CMD_SHOW_GIS: show_panel(PANEL_GIS); break;
     case CMD_DEFAULT_LOCATION: default_location_command(); break;
     case CMD_SAVED_LOCATION: saved_location_command(); break;
+    case CMD_SURVEY_AREA: survey_area_command(); break;
     case CMD_DEFAULT_DEMOGRAPHICS: default_demographics_command(); break;
     case CMD_SAVED_DEMOGRAPHICS: saved_demographics_command(); break;
     case CMD_DEFAULT_QUESTION:
@@ -267,6 +293,15 @@ void on_command(WPARAM wparam)
         default_question_command();
         return;
     case CMD_SAVED_QUESTION: saved_question_command(); break;
+    case CMD_BARS_COUNT:
+    case CMD_BARS_SHARE:
+        set_bar_mode(LOWORD(wparam) == CMD_BARS_SHARE ? BARS_SHARE : BARS_COUNT);
+        show_menu_checks();
+        break;
+    case CMD_SHOW_LEGEND:
+        set_legend_shown(!legend_shown());
+        show_menu_checks();
+        break;
     default: break;
     }
     redraw_map();
@@ -304,10 +339,20 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_KEYUP: on_key_up(wparam); break;
     case WM_COMMAND: on_command(wparam); break;
     case WM_TIMER: on_timer(wparam); break;
-    case WM_MOUSEMOVE: on_mouse_move(wparam, lparam); break;
-    case WM_LBUTTONDOWN: on_left_down(wparam, lparam); break;
+    case WM_MOUSEMOVE:
+        on_mouse_move(wparam, lparam);
+        update_map_tooltip(wparam, lparam);
+        break;
+    case WM_MOUSELEAVE: on_mouse_leave(); break;
+    case WM_LBUTTONDOWN:
+        hide_map_tooltip();
+        on_left_down(wparam, lparam);
+        break;
     case WM_LBUTTONUP: on_left_up(lparam); break;
-    case WM_RBUTTONDOWN: on_right_down(wparam, lparam); break;
+    case WM_RBUTTONDOWN:
+        hide_map_tooltip();
+        on_right_down(wparam, lparam);
+        break;
     case WM_RBUTTONUP: on_right_up(lparam); break;
     default: break;
     }
@@ -324,6 +369,7 @@ int start_application(HINSTANCE instance, int show_command)
     build_menus();
     init_file_dialogs(main_window_handle);
     InitCommonControls();
+    create_map_tooltip(main_window_handle);
     for (int p = 0; p < PANEL_COUNT; p++)
         panels[p] = CreateDialogParamA(instance_handle, MAKEINTRESOURCEA(panel_templates[p].template_id),
                                        main_window_handle, panel_templates[p].procedure, 0);

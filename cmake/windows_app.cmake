@@ -4,6 +4,8 @@ add_library(quorvel_app STATIC
     app/shell.cpp
     view/map_view.cpp
     view/mouse_input.cpp
+    view/map_legend.cpp
+    view/map_tooltip.cpp
     gis/map_layer.cpp
     gis/gis_panel.cpp
     panels/about_box.cpp

@@ -5,6 +5,7 @@
 #include "gis/bmp.h"
 #include "gis/map_layer.h"
 #include "gis/zip_table.h"
+#include "survey/readout.h"
 #include "survey/tally.h"
 #include "view/camera.h"
 
@@ -25,7 +26,13 @@ const float map_height = 2.1375694f;
 const float bar_half = 0.0025f;
 const float bar_side = 0.005f;
 
+// A share over too few respondents shows fainter than a full bar, yet
+// clearly more solid than the bars a selection leaves translucent.
+const float unselected_alpha = 0.15f;
+const float low_base_alpha = 0.45f;
+
 int selection = -1;
+int mode = BARS_COUNT;
 unsigned generation;
 
 struct Tile {
@@ -95,12 +102,14 @@ BarCorners bar_corners(int index)
     return c;
 }
 
-float bar_alpha(int index)
+float bar_alpha(const TallyResult *result, int index)
 {
-    return selection == -1 || selection == index ? 1.0f : 0.15f;
+    if (selection != -1 && selection != index)
+        return unselected_alpha;
+    return low_base(result, mode, index) ? low_base_alpha : 1.0f;
 }
 
-void compile_bar_tops(const TallyResult *result)
+void compile_bar_tops(const TallyResult *result, const float heights[])
 {
     glDeleteLists(LIST_BAR_TOPS, 1);
     glNewList(LIST_BAR_TOPS, GL_COMPILE);
@@ -109,8 +118,8 @@ void compile_bar_tops(const TallyResult *result)
         if (!zip_has_location(i))
             continue;
         BarCorners c = bar_corners(i);
-        float h = (float)result->counts[i];
-        glColor4f(0.66f, 0.66f, 0.66f, bar_alpha(i));
+        float h = heights[i];
+        glColor4f(0.66f, 0.66f, 0.66f, bar_alpha(result, i));
         for (int k = 0; k < 4; k++) {
             // The top shows the map beneath it: its texture coordinates are
             // the corner's place on the whole mosaic.
@@ -122,7 +131,7 @@ void compile_bar_tops(const TallyResult *result)
     glEndList();
 }
 
-void compile_bar_sides(const TallyResult *result)
+void compile_bar_sides(const TallyResult *result, const float heights[])
 {
     // Faces south, east, north, west run from corner k to corner k + 1;
     // each has a fixed grey so the bars read as solid without lighting.
@@ -134,14 +143,14 @@ void compile_bar_sides(const TallyResult *result)
         if (!zip_has_location(i))
             continue;
         BarCorners c = bar_corners(i);
-        float h = (float)result->counts[i];
-        float a = bar_alpha(i);
+        float h = heights[i];
+        float a = bar_alpha(result, i);
         for (int face = 0; face < 4; face++) {
             int from = face;
             int to = (face + 1) % 4;
             glColor4f(greys[face], greys[face], greys[face], a);
             // t runs from 0 to h, so the striped texture shows once per
-            // respondent.
+            // block: a respondent, or 5% of the area.
             glTexCoord2f(0.0f, 0.0f);
             glVertex3f(c.x[from], c.y[from], 0.0f);
             glTexCoord2f(1.0f, 0.0f);
@@ -200,15 +209,33 @@ void refresh_map(void)
     clear_tally();
     tally_records();
     const TallyResult *result = tally_result();
+    float heights[ZIP_SLOTS];
+    bar_heights(result, mode, heights);
     compile_tile_quads();
-    compile_bar_tops(result);
-    compile_bar_sides(result);
+    compile_bar_tops(result, heights);
+    compile_bar_sides(result, heights);
     generation++;
 }
 
 unsigned map_generation(void)
 {
     return generation;
+}
+
+void set_bar_mode(int new_mode)
+{
+    mode = new_mode == BARS_SHARE ? BARS_SHARE : BARS_COUNT;
+    refresh_map();
+}
+
+int bar_mode(void)
+{
+    return mode;
+}
+
+void drawn_bar_heights(float heights[])
+{
+    bar_heights(tally_result(), mode, heights);
 }
 
 int selected_zip(void)

@@ -19,6 +19,13 @@ void refresh_map(void);
 // Counts the rebuilds, so a frame can tell whether it shows the latest.
 unsigned map_generation(void);
 
+// What a bar's height shows (BarMode): a count, or a share of the area.
+// Setting it rebuilds the bars.
+void set_bar_mode(int mode);
+int bar_mode(void);
+// The height of every zip's bar as drawn now, in blocks.
+void drawn_bar_heights(float heights[]);
+
 // The selected zip index, -1 for none.  Only select_zip changes it.
 int selected_zip(void);
 void set_selected_zip(int index);

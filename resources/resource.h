@@ -46,6 +46,11 @@
 #define CMD_SAVED_DEMOGRAPHICS          32
 #define CMD_DEFAULT_QUESTION            41
 #define CMD_SAVED_QUESTION              42
+#define CMD_EXPORT_COUNTS               50
+#define CMD_SURVEY_AREA                 51
+#define CMD_BARS_COUNT                  52
+#define CMD_BARS_SHARE                  53
+#define CMD_SHOW_LEGEND                 54
 
 /* Demographics panel (IDD_DEMOGRAPHICS) */
 #define IDC_DEMO_GROUP_OTHER            1000

@@ -5,23 +5,31 @@
 
 #include "gis/map_layer.h"
 #include "panels/file_dialogs.h"
+#include "survey/counts_file.h"
 #include "survey/csv_file.h"
 #include "survey/record_file.h"
+#include "survey/tally.h"
+#include "view/map_view.h"
 
 namespace {
 
-// "<routine>() - <what went wrong> record file: <path>!"; the path is at
+// "<routine>() - <what went wrong> <kind> file: <path>!"; the path is at
 // most PATH_BYTES long, so the text always holds it whole.  A file whose
-// contents the binary reader refused is "not a record file".
-void report_failure(const char *routine, const char *path)
+// contents the reader refused is "not a <kind> file".
+void report_file_failure(const char *routine, const char *kind, const char *path)
 {
     char text[PATH_BYTES + 128];
     if (data_stream_failure() == DATA_BAD_FORMAT)
-        snprintf(text, sizeof text, "%s() - not a record file: %s!\n", routine, path);
+        snprintf(text, sizeof text, "%s() - not a %s file: %s!\n", routine, kind, path);
     else
-        snprintf(text, sizeof text, "%s() - %s record file: %s!\n", routine,
-                 data_failure_phrase(data_stream_failure()), path);
+        snprintf(text, sizeof text, "%s() - %s %s file: %s!\n", routine,
+                 data_failure_phrase(data_stream_failure()), kind, path);
     MessageBoxA(nullptr, text, "ERROR!", MB_OK);
+}
+
+void report_failure(const char *routine, const char *path)
+{
+    report_file_failure(routine, "record", path);
 }
 
 // A file that opened but whose contents were refused names the line (and
@@ -51,6 +59,7 @@ void load_data_command(void)
         return;
     }
     refresh_map();
+    show_survey_area_if_untouched();
     MessageBoxA(nullptr, "Load complete", "Info", MB_OK);
 }
 
@@ -76,6 +85,7 @@ void import_csv_command(void)
         return;
     }
     refresh_map();
+    show_survey_area_if_untouched();
     MessageBoxA(nullptr, "Import complete", "Info", MB_OK);
 }
 
@@ -86,6 +96,18 @@ void export_csv_command(void)
         return;
     if (!write_csv_records(path)) {
         report_failure("write_csv_records", path);
+        return;
+    }
+    MessageBoxA(nullptr, "Export complete", "Info", MB_OK);
+}
+
+void export_counts_command(void)
+{
+    char path[PATH_BYTES];
+    if (!choose_save_file(path, ".csv"))
+        return;
+    if (!write_counts_table(path, tally_query(), tally_result())) {
+        report_file_failure("write_counts_table", "counts", path);
         return;
     }
     MessageBoxA(nullptr, "Export complete", "Info", MB_OK);

@@ -57,11 +57,20 @@ void clear_tally(void)
 void tally_records(void)
 {
     // The query rarely constrains more than a few fields: list them once,
-    // so each record is checked against those alone.
+    // the demographic ones first, so each record is checked against those
+    // alone and the base is known before the question is looked at.
     int active_field[RECORD_FIELDS];
     int32_t active_code[RECORD_FIELDS];
     int active = 0;
-    for (int j = 0; j < RECORD_FIELDS; j++) {
+    for (int j = FIRST_DEMOGRAPHIC_FIELD; j < RECORD_FIELDS; j++) {
+        if (query.field[j] != 0) {
+            active_field[active] = j;
+            active_code[active] = query.field[j];
+            active++;
+        }
+    }
+    int demographic_active = active;
+    for (int j = 0; j < FIRST_DEMOGRAPHIC_FIELD; j++) {
         if (j != Q32 && query.field[j] != 0) {
             active_field[active] = j;
             active_code[active] = query.field[j];
@@ -75,16 +84,24 @@ void tally_records(void)
     for (int32_t r = 0; r < count; r++) {
         const int32_t *fields = records[r].field;
         int k = 0;
+        while (k < demographic_active && fields[active_field[k]] == active_code[k])
+            k++;
+        if (k < demographic_active)
+            continue;
+        // Unsigned wrap-around turns every zip below 77000 into a huge index,
+        // so one comparison keeps writes inside counts and bases.
+        uint32_t zip_index = (uint32_t)fields[Q32] - (uint32_t)ZIP_BASE;
+        int in_range = zip_index < (uint32_t)ZIP_SLOTS;
+        if (in_range)
+            result.bases[zip_index]++;
         while (k < active && fields[active_field[k]] == active_code[k])
             k++;
         if (k < active)
             continue;
         total++;
-        // Unsigned wrap-around turns every zip below 77000 into a huge index,
-        // so one comparison keeps writes inside counts.
-        uint32_t zip_index = (uint32_t)fields[Q32] - (uint32_t)ZIP_BASE;
-        if (zip_index < (uint32_t)ZIP_SLOTS)
+        if (in_range)
             result.counts[zip_index]++;
     }
     result.total = total;
+    result.records += count;
 }

@@ -18,6 +18,10 @@ struct TallyQuery {
 struct TallyResult {
     int32_t counts[ZIP_SLOTS];  // per zip index
     int32_t total;              // every matching record, located or not
+    // Per zip index, the records that pass the demographic filters whatever
+    // they answered: the base a count is a share of.
+    int32_t bases[ZIP_SLOTS];
+    int32_t records;  // every record the count went over
 };
 
 // The query.  Question fields: all 35 zeroed, then one set.
@@ -30,6 +34,8 @@ const TallyQuery *tally_query(void);
 // The result of the last count.
 const TallyResult *tally_result(void);
 void clear_tally(void);
-// Adds every matching record of the store to the result.  A record whose
-// zip lies outside 77000..77598 has no count slot and counts in total only.
+// Adds every matching record of the store to the result, and every record
+// that passes the demographic filters to its zip's base, in one pass.  A
+// record whose zip lies outside 77000..77598 has no count or base slot and
+// counts in total only.
 void tally_records(void);

@@ -28,6 +28,12 @@ const float MAX_DISTANCE = 250000.0f;
 const float MAX_TILT = 90.0f;
 const float MAX_SPIN = 180.0f;
 
+const float SURVEY_TILT = 50.0f;
+const float SURVEY_FILL = 0.85f;       // of the view's half-extents
+const float SURVEY_MIN_HALF = 0.05f;   // degrees: a lone area shows its surroundings
+const float SURVEY_MIN_TOP = 0.1f;     // the least room above the location, in the same units
+const float BAR_HALF = 0.0025f;        // degrees, half a bar's footprint
+
 // Just beyond the near plane, so the pick point projects inside the frustum.
 const float PICK_EYE_Z = -4.00001f;
 const float NO_HIT = 1.0e30f;
@@ -300,14 +306,14 @@ void test_zip_hit(PickRay *ray, int index, float height)
 }
 
 int pick_zip(const MapView *view, int client_width, int client_height, int x, int y,
-             const int32_t counts[], int *index)
+             const float heights[], int *index)
 {
     PickRay ray;
     if (!build_pick_ray(view, client_width, client_height, x, y, &ray))
         return 0;
     for (int i = 0; i < ZIP_ENTRIES; ++i) {
         if (zip_has_location(i))
-            test_zip_hit(&ray, i, counts ? (float)counts[i] : 0.0f);
+            test_zip_hit(&ray, i, heights ? heights[i] : 0.0f);
     }
     if (!(ray.best_distance < NO_HIT))
         return 0;
@@ -321,4 +327,84 @@ void centre_on_zip(int index, Vec3 *location)
         return;
     location->x = (zip_longitude(index) - ANCHOR_X) * SCALE_XY + ANCHOR_X;
     location->y = (zip_latitude(index) - ANCHOR_Y) * SCALE_XY + ANCHOR_Y;
+}
+
+namespace {
+
+// Whether zip index i is one of the areas the Survey Area frames.
+int framed(const float heights[], int any_bar, int i)
+{
+    return zip_has_location(i) && (!any_bar || heights[i] > 0.0f);
+}
+
+// The least eye distance that keeps a map point within the limits, the
+// view's other fields fixed: a point at eye coordinates (x, y, z) when the
+// eye sits at the location projects at distance d to
+// x * near / (aspect * (d - z)) and y * near / (d - z).
+float distance_for(const float m[16], const Vec3 &point, float limit_x, float limit_top,
+                   float limit_bottom)
+{
+    Vec3 eye;
+    transform_point(m, &point, 1.0f, &eye);
+    float near_z = (float)NEAR_PLANE;
+    float need_x = eye.z + near_z * fabsf(eye.x) / limit_x;
+    float need_y = eye.z + near_z * fabsf(eye.y) / (eye.y > 0.0f ? limit_top : limit_bottom);
+    return fmaxf(need_x, fmaxf(need_y, eye.z + near_z));
+}
+
+}  // namespace
+
+void survey_area_view(const float heights[], float aspect, float top_reserved, MapView *view)
+{
+    int any_bar = 0;
+    for (int i = 0; i < ZIP_ENTRIES; ++i)
+        if (zip_has_location(i) && heights[i] > 0.0f)
+            any_bar = 1;
+    float west = 1.0e30f, east = -1.0e30f, south = 1.0e30f, north = -1.0e30f;
+    for (int i = 0; i < ZIP_ENTRIES; ++i) {
+        if (!framed(heights, any_bar, i))
+            continue;
+        west = fminf(west, zip_longitude(i) - BAR_HALF);
+        east = fmaxf(east, zip_longitude(i) + BAR_HALF);
+        south = fminf(south, zip_latitude(i) - BAR_HALF);
+        north = fmaxf(north, zip_latitude(i) + BAR_HALF);
+    }
+    float centre_x = (west + east) * 0.5f;
+    float centre_y = (south + north) * 0.5f;
+    west = fminf(west, centre_x - SURVEY_MIN_HALF);
+    east = fmaxf(east, centre_x + SURVEY_MIN_HALF);
+    south = fminf(south, centre_y - SURVEY_MIN_HALF);
+    north = fmaxf(north, centre_y + SURVEY_MIN_HALF);
+
+    view->location.x = (centre_x - ANCHOR_X) * SCALE_XY + ANCHOR_X;
+    view->location.y = (centre_y - ANCHOR_Y) * SCALE_XY + ANCHOR_Y;
+    view->location.z = 0.0f;
+    view->tilt = SURVEY_TILT;
+    view->spin = 0.0f;
+    view->distance = 0.0f;
+
+    // The box on the map and the top of every framed bar must show; the
+    // farthest distance any of them asks for frames them all.
+    if (!(aspect > 0.0f))
+        aspect = 1.0f;
+    float limit_x = SURVEY_FILL * aspect;
+    float limit_top = fmaxf(SURVEY_FILL - 2.0f * top_reserved, SURVEY_MIN_TOP);
+    float limit_bottom = SURVEY_FILL;
+    float m[16];
+    model_view_matrix(view, m);
+    float distance = MIN_DISTANCE;
+    for (int corner = 0; corner < 4; ++corner) {
+        Vec3 p = {corner & 1 ? east : west, corner & 2 ? north : south, 0.0f};
+        distance = fmaxf(distance, distance_for(m, p, limit_x, limit_top, limit_bottom));
+    }
+    for (int i = 0; i < ZIP_ENTRIES; ++i) {
+        if (!framed(heights, any_bar, i))
+            continue;
+        for (int corner = 0; corner < 4; ++corner) {
+            Vec3 p = {zip_longitude(i) + (corner & 1 ? BAR_HALF : -BAR_HALF),
+                      zip_latitude(i) + (corner & 2 ? BAR_HALF : -BAR_HALF), heights[i]};
+            distance = fmaxf(distance, distance_for(m, p, limit_x, limit_top, limit_bottom));
+        }
+    }
+    view->distance = distance;
 }

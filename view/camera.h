@@ -68,9 +68,18 @@ int build_pick_ray(const MapView *view, int client_width, int client_height,
 // Accepts zip index `index` when the ray meets its bar top (at `height`)
 // within 0.01 degrees of the centroid and nearer than the best so far.
 void test_zip_hit(PickRay *ray, int index, float height);
-// The located zip area under the pixel, bar tops at counts[i]; 1 or 0.
+// The located zip area under the pixel, bar tops at heights[i] (the
+// heights in blocks that the bars are drawn with); 1 or 0.
 int pick_zip(const MapView *view, int client_width, int client_height, int x, int y,
-             const int32_t counts[], int *index);
+             const float heights[], int *index);
 // The location that centres the view on a zip area's centroid (x and y set,
 // z kept).
 void centre_on_zip(int index, Vec3 *location);
+
+// The view that frames every located area whose bar has a height (every
+// located area when none has): location at the centre of their bounding
+// box, tilt 50 degrees from straight down looking north, spin 0, and the
+// distance at which the box and the bars standing in it fill most of a
+// view of that aspect.  `top_reserved` is the fraction of the view's
+// height, from the top, that they are kept out of.
+void survey_area_view(const float heights[], float aspect, float top_reserved, MapView *view);

@@ -5,6 +5,8 @@
 
 #include "app/shell.h"
 #include "gis/map_layer.h"
+#include "survey/records.h"
+#include "view/map_legend.h"
 
 namespace {
 
@@ -65,6 +67,27 @@ void saved_location_command(void)
 {
     if (have_saved_location)
         map_view.location = saved_location;
+}
+
+void survey_area_command(void)
+{
+    float heights[ZIP_SLOTS];
+    drawn_bar_heights(heights);
+    // The bars are framed below the legend, so it hides none of them.
+    RECT legend;
+    float reserved = 0.0f;
+    if (client_h > 0 && legend_box(&legend))
+        reserved = (float)legend.bottom / (float)client_h;
+    survey_area_view(heights, view_aspect(client_w, client_h), reserved, &map_view);
+    clamp_map_view(&map_view);
+}
+
+void show_survey_area_if_untouched(void)
+{
+    MapView start;
+    start_map_view(&start);
+    if (memcmp(&start, &map_view, sizeof start) == 0)
+        survey_area_command();
 }
 
 int client_width(void)
@@ -153,6 +176,7 @@ void draw_frame(void)
     model_view_matrix(&map_view, model_view);
     glLoadMatrixf(model_view);
     draw_scene();
+    draw_legend();
     drawn = current_content();
 }
 
@@ -205,4 +229,5 @@ void release_gl_objects(void)
                                    LIST_UPPER_LEFT, LIST_BAR_TOPS, LIST_BAR_SIDES};
     for (GLuint list : lists)
         glDeleteLists(list, 1);
+    release_legend_font();
 }

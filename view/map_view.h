@@ -25,6 +25,11 @@ void set_map_view(const MapView *view);
 // "Default Location"; nothing to restore before the first one.
 void default_location_command(void);
 void saved_location_command(void);
+// "Survey Area": frames every area whose bar has a height, seen at 50
+// degrees from straight down.  After a load or import the view moves there
+// only while it is still exactly the start view.
+void survey_area_command(void);
+void show_survey_area_if_untouched(void);
 
 int client_width(void);
 int client_height(void);

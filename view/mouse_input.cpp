@@ -31,8 +31,10 @@ void start_press(LPARAM position)
 
 int pick_zip_at(int x, int y, int *index)
 {
-    return pick_zip(current_map_view(), client_width(), client_height(), x, y,
-                    tally_result()->counts, index);
+    // The bar tops as drawn, so a press finds what the eye sees.
+    float heights[ZIP_SLOTS];
+    drawn_bar_heights(heights);
+    return pick_zip(current_map_view(), client_width(), client_height(), x, y, heights, index);
 }
 
 void on_mouse_move(WPARAM flags, LPARAM position)

@@ -1,6 +1,7 @@
 #include "e2e/e2e_support.h"
 
 #include <GL/gl.h>
+#include <commctrl.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -15,6 +16,8 @@
 #include "panels/demographics_panel.h"
 #include "panels/question_panel.h"
 #include "resources/resource.h"
+#include "view/map_legend.h"
+#include "view/map_tooltip.h"
 #include "view/map_view.h"
 #include "view/mouse_input.h"
 
@@ -133,6 +136,15 @@ std::string work_path(const std::string &name)
     return (std::filesystem::path(work_dir()) / name).string();
 }
 
+std::string source_path(const std::string &relative)
+{
+    std::string path = "Z:" + std::string(QUORVEL_SOURCE_DIR) + "/" + relative;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
 void write_test_tiles(void)
 {
     static const char *names[4] = {"ll.bmp", "lr.bmp", "ul.bmp", "ur.bmp"};
@@ -234,6 +246,30 @@ bool window_position(const Vec3 &map_point, int *x, int *y)
     return *x >= 0 && *y >= 0 && *x < client_width() && *y < client_height();
 }
 
+int dark_pixels(const Frame &frame, const RECT &area)
+{
+    int dark = 0;
+    for (int y = area.top; y < area.bottom; y++)
+        for (int x = area.left; x < area.right; x++) {
+            TileColour c = frame_pixel(frame, x, y);
+            dark += c.r < 80 && c.g < 80 && c.b < 80;
+        }
+    return dark;
+}
+
+bool tooltip_shown(void)
+{
+    return IsWindowVisible(map_tooltip_window()) != 0;
+}
+
+std::string tooltip_text(void)
+{
+    char text[256] = "";
+    TOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, main_window(), 1, {0, 0, 0, 0}, nullptr, text, 0, nullptr};
+    SendMessageA(map_tooltip_window(), TTM_GETTEXTA, sizeof text, (LPARAM)&tool);
+    return text;
+}
+
 RespondentRecord respondent(int zip_code)
 {
     RespondentRecord record;
@@ -262,6 +298,10 @@ void reset_program(void)
     use_records({});
     send_command(CMD_DEFAULT_DEMOGRAPHICS);
     send_command(CMD_DEFAULT_QUESTION);
+    send_command(CMD_BARS_COUNT);
+    if (!legend_shown())
+        send_command(CMD_SHOW_LEGEND);
+    hide_map_tooltip();
     select_zip(-1);
     SetDlgItemTextA(panel_window(PANEL_INFO), IDC_INFO_LOG, "");
     static const int start_visible[PANEL_COUNT] = {1, 1, 1, 0, 0};

@@ -16,6 +16,8 @@
 // test tiles of distinct colours.
 const std::string &work_dir(void);
 std::string work_path(const std::string &name);
+// A file of the project's source tree, as a Windows path.
+std::string source_path(const std::string &relative);
 
 struct TileColour {
     uint8_t r, g, b;
@@ -60,9 +62,15 @@ Frame read_frame(void);
 TileColour frame_pixel(const Frame &frame, int x, int y);
 // Window position of a map point under the current view.
 bool window_position(const Vec3 &map_point, int *x, int *y);
+// Pixels of text (dark in every channel) inside a window rectangle.
+int dark_pixels(const Frame &frame, const RECT &area);
+// The map tooltip: whether it shows, and its text.
+bool tooltip_shown(void);
+std::string tooltip_text(void);
 
 // Puts the program back to its start state: view, question, filters,
-// selection, empty data set, empty Info log, panels as at start.
+// selection, bar mode, legend, empty data set, empty Info log, panels as at
+// start.
 void reset_program(void);
 // A respondent of the given zip code whose every other answer is 1.
 RespondentRecord respondent(int zip_code);

@@ -20,6 +20,7 @@
 #include "survey/catalogue.h"
 #include "survey/records.h"
 #include "survey/tally.h"
+#include "view/map_tooltip.h"
 #include "view/map_view.h"
 #include "view/mouse_input.h"
 
@@ -134,7 +135,30 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
     use_records(records);
     set_view(100.0f, 0.0f, 0.0f, index_77005);
 
+    // Resting over the bar with no button held: a tip beside the cursor
+    // names what a click would select.
+    int bx, by;
+    pixel_of(bar_top(index_77005), &bx, &by);
+    post_mouse(main_window(), WM_MOUSEMOVE, 0, bx, by);
+    EXPECT_TRUE(tooltip_shown());
+    EXPECT_EQ("77005: 1 of 8 matching (12.50%)", tooltip_text());
+    RECT tip;
+    GetWindowRect(map_tooltip_window(), &tip);
+    POINT beside = {bx + 16, by + 20};
+    ClientToScreen(main_window(), &beside);
+    EXPECT_TRUE(abs(beside.x - tip.left) <= 2 && abs(beside.y - tip.top) <= 2);
+    // It goes off the bars (30 pixels south is empty map), when the cursor
+    // leaves the window and while a button is held.
+    const struct { UINT message; WPARAM keys; int dy; bool shown; } moves[] = {
+        {WM_MOUSEMOVE, 0, 30, false}, {WM_MOUSEMOVE, 0, 0, true}, {WM_MOUSELEAVE, 0, 0, false},
+        {WM_MOUSEMOVE, MK_RBUTTON, 0, false}, {WM_MOUSEMOVE, 0, 0, true}};
+    for (const auto &move : moves) {
+        post_mouse(main_window(), move.message, move.keys, bx, by + move.dy);
+        EXPECT_EQ(move.shown, tooltip_shown()) << move.message << " " << move.keys << " " << move.dy;
+    }
+
     left_click_at(bar_top(index_77005));
+    EXPECT_FALSE(tooltip_shown());
     EXPECT_EQ(index_77005, selected_zip());
     EXPECT_EQ("77005", item_text(question_panel(), IDC_FIND_ZIP));
     EXPECT_TRUE(IsWindowVisible(panel_window(PANEL_INFO)));
@@ -266,7 +290,10 @@ TEST_F(Interaction, TheNearerOfTwoCloseCentroidsWins)
 
 TEST_F(Interaction, UnderTiltAndSpinThePressFindsTheBarTop)
 {
-    std::vector<RespondentRecord> records(20, respondent(77004));
+    // Twenty of the forty respondents in 77004 give the counted answer.
+    std::vector<RespondentRecord> records(40, respondent(77004));
+    for (int i = 0; i < 20; i++)
+        records[i].field[Q10] = 2;
     use_records(records);
     set_view(60.0f, 50.0f, 35.0f, index_77004);
     Vec3 top = bar_top(index_77004);
@@ -282,6 +309,22 @@ TEST_F(Interaction, UnderTiltAndSpinThePressFindsTheBarTop)
     pixel_of(foot, &fx, &fy);
     EXPECT_GT(abs(tx - fx) + abs(ty - fy), 30);
     left_click(fx, fy);
+    EXPECT_EQ(-1, selected_zip());
+
+    // As a share the bar is half as tall (50%, ten blocks): the tip and the
+    // press find its drawn top, and the old top is empty map.
+    send_command(CMD_BARS_SHARE);
+    Vec3 share_top = {top.x, top.y, 10.0f};
+    int sx, sy;
+    pixel_of(share_top, &sx, &sy);
+    post_mouse(main_window(), WM_MOUSEMOVE, 0, sx, sy);
+    EXPECT_EQ("77004: 20 of 20 matching (100.00%)\r\n20 of 40 respondents in the area (50.00%)",
+              tooltip_text());
+    left_click(sx, sy);
+    EXPECT_EQ(index_77004, selected_zip());
+    post_mouse(main_window(), WM_MOUSEMOVE, 0, tx, ty);
+    EXPECT_FALSE(tooltip_shown());
+    left_click(tx, ty);
     EXPECT_EQ(-1, selected_zip());
 }
 

@@ -19,9 +19,12 @@
 #include "panels/info_panel.h"
 #include "panels/snapshot.h"
 #include "resources/resource.h"
+#include "survey/counts_file.h"
 #include "survey/data_stream.h"
 #include "survey/records.h"
 #include "survey/tally.h"
+#include "gis/zip_table.h"
+#include "view/map_legend.h"
 #include "view/map_view.h"
 #include "view/page_layout.h"
 
@@ -235,6 +238,86 @@ TEST_F(Output, ExportCsvWritesTheDataSetAndRefusesToHalfWrite)
     EXPECT_FALSE(std::filesystem::exists(path + ".~tmp"));
 }
 
+std::string share_text(int part, int whole)
+{
+    char text[16] = "";
+    if (whole != 0)
+        snprintf(text, sizeof text, "%.2f", part * 100.0 / whole);
+    return text;
+}
+
+TEST_F(Output, ExportCountsOfTheSampleLineForLine)
+{
+    // The sample survey, loaded at the start view: the Survey Area shows
+    // every bar in the window, none under the legend.
+    std::string sample = source_path("data/samples/sample-survey.qvd");
+    answer_file_dialog(sample);
+    send_command(CMD_LOAD_DATA);
+    ASSERT_EQ("Load complete", message_boxes().at(0).text);
+    RECT legend;
+    ASSERT_TRUE(legend_box(&legend));
+    for (int i = 0, x, y; i < ZIP_SLOTS; i++)
+        for (float z : {0.0f, (float)tally_result()->counts[i]})
+            EXPECT_TRUE(!zip_has_location(i) || tally_result()->counts[i] == 0 ||
+                        (window_position({zip_longitude(i), zip_latitude(i), z}, &x, &y) &&
+                         (y > legend.bottom || x > legend.right))) << 77000 + i;
+
+    // Q10 answered "home or apartment of a friend or family member" (code
+    // 2) by women aged 30-39, exported and counted from the file's records.
+    choose_in_combo(panel_window(PANEL_QUESTION), IDC_QUESTION_ANSWER, 1);
+    choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_AGE, 2);
+    choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_SEX, 2);
+    message_boxes().clear();
+    std::string path = work_path("counts.csv");
+    answer_file_dialog(work_path("counts"));
+    send_command(CMD_EXPORT_COUNTS);
+    ASSERT_EQ(1u, message_boxes().size());
+    EXPECT_EQ("Export complete", message_boxes()[0].text);
+
+    std::vector<uint8_t> bytes = file_bytes(sample);
+    std::vector<int> base(ZIP_SLOTS + 1), matching(ZIP_SLOTS + 1);  // the last: out of range
+    int total = 0;
+    for (size_t r = 0; r + 180 <= bytes.size(); r += 180) {
+        int32_t field[45];
+        memcpy(field, &bytes[r], sizeof field);
+        int zip = field[22] >= 77000 && field[22] < 77000 + ZIP_SLOTS ? field[22] - 77000 : ZIP_SLOTS;
+        bool counted = field[35] == 2 && field[38] == 2;  // Q1 age group, Q4 sex
+        base[zip] += counted;
+        matching[zip] += counted && field[0] == 2;  // Q10
+        total += counted && field[0] == 2;
+    }
+    ASSERT_GT(total, 10);
+    std::string expected = std::string(counts_table_header) + "\r\n";
+    for (int i = 0; i < ZIP_SLOTS; i++) {
+        if (!zip_has_location(i) && matching[i] == 0)
+            continue;
+        char longitude[24] = "", latitude[24] = "";
+        if (zip_has_location(i)) {
+            format_degrees(zip_longitude(i), longitude, sizeof longitude);
+            format_degrees(zip_latitude(i), latitude, sizeof latitude);
+        }
+        expected += "Q10: In which of the following are you currently staying?,home or apartment of a "
+                    "friend or family member,\"Age 30-39, Sex Female\"," +
+                    std::to_string(77000 + i) + "," + longitude + "," + latitude + "," +
+                    std::to_string(base[i]) + "," + std::to_string(matching[i]) + "," +
+                    share_text(matching[i], base[i]) + "," + share_text(matching[i], total) + "\r\n";
+    }
+    EXPECT_EQ(expected, text_of(path));
+
+    // A write that fails names the routine and the path, and keeps the file.
+    message_boxes().clear();
+    choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_SEX, 0);
+    data_stream_inject_fault(FAULT_WRITE, 5);
+    answer_file_dialog(path);
+    send_command(CMD_EXPORT_COUNTS);
+    ASSERT_FALSE(message_boxes().empty());
+    EXPECT_EQ("ERROR!", message_boxes().back().caption);
+    EXPECT_EQ("write_counts_table() - can't write counts file: " + path + "!\n",
+              message_boxes().back().text);
+    EXPECT_EQ(expected, text_of(path));
+    EXPECT_FALSE(std::filesystem::exists(path + ".~tmp"));
+}
+
 // Names a user can type, as bytes of the ANSI code page: scripts/test runs
 // this under 1252 and again under 1251 (QUORVEL_CODE_PAGE says which).
 TEST_F(Output, EveryFileCommandTakesNamesOfTheAnsiCodePage)
@@ -271,6 +354,7 @@ TEST_F(Output, EveryFileCommandTakesNamesOfTheAnsiCodePage)
 
 TEST_F(Output, SnapshotEqualsTheFrameAtEvenAndOddWidths)
 {
+    RECT legend = {0, 0, 0, 0};
     for (int width : {1000, 1001}) {
         SCOPED_TRACE(width);
         set_client_size(width, 600);
@@ -296,7 +380,15 @@ TEST_F(Output, SnapshotEqualsTheFrameAtEvenAndOddWidths)
         ASSERT_EQ(frame.pixels.size(), bytes);
         EXPECT_EQ(0, memcmp(frame.pixels.data(), image.pixels, bytes));
         image_free(&image);
+        // So the picture carries the legend as the frame does; switched
+        // off ("Show Legend" unchecked) for the odd width, neither has it.
+        if (width == 1000) {
+            ASSERT_TRUE(legend_box(&legend));
+            send_command(CMD_SHOW_LEGEND);
+        }
+        EXPECT_EQ(width == 1000, dark_pixels(frame, legend) > 300);
     }
+    EXPECT_FALSE(GetMenuState(GetMenu(main_window()), CMD_SHOW_LEGEND, MF_BYCOMMAND) & MF_CHECKED);
 }
 
 TEST_F(Output, SnapshotNameGetsItsExtensionAndPanelsAndTimerCarryOn)

@@ -21,6 +21,7 @@
 #include "survey/data_stream.h"
 #include "survey/record_file.h"
 #include "survey/tally.h"
+#include "view/map_legend.h"
 #include "view/map_view.h"
 #include "view/mouse_input.h"
 
@@ -111,12 +112,13 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
     };
     const std::vector<Popup> expected = {
         {"File", {{"Load Data..", 1}, {"Save Data..", 5}, {"Import CSV..", 3}, {"Export CSV..", 4},
-                  {"Save Snapshot..", 7}, {"Print..", 8}, {"Quit", 10}}},
-        {"Location", {{"Default Location", 21}, {"Saved Location", 22}}},
-        {"Question", {{"Default Question", 41}, {"Saved Question", 42}}},
+                  {"Export Counts..", 50}, {"Save Snapshot..", 7}, {"Print..", 8}, {"Quit", 10}}},
+        {"Location", {{"Default Location", 21}, {"Saved Location", 22}, {"Survey Area", 51}}},
+        {"Question", {{"Default Question", 41}, {"Saved Question", 42}, {"", 0},
+                      {"Bars: Count", 52}, {"Bars: Share of Area", 53}}},
         {"Demographics", {{"Default Demographics", 31}, {"Saved Demographics", 32}}},
         {"Panel", {{"Show GIS Panel", 14}, {"Show Demographics Panel", 11},
-                   {"Show Question Panel", 12}, {"Show Info Panel", 13}}},
+                   {"Show Question Panel", 12}, {"Show Info Panel", 13}, {"Show Legend", 54}}},
         {"Help", {{"About..", 6}}},
     };
     HMENU bar = GetMenu(main_window());
@@ -132,6 +134,9 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
             EXPECT_EQ(expected[p].items[i].id, GetMenuItemID(popup, (int)i));
         }
     }
+    // At start the bars count respondents and the legend shows.
+    for (UINT id : {52u, 53u, 54u})
+        EXPECT_EQ(id != 53, (GetMenuState(bar, id, MF_BYCOMMAND) & MF_CHECKED) != 0) << id;
 }
 
 TEST_F(Shell, FiveDialogsWithCaptionsAndStartVisibility)
@@ -179,13 +184,26 @@ TEST_F(Shell, StartViewShowsTheWholeMosaicOnGrey)
     const float inset = 0.01f;
     Frame frame = read_frame();
     // Just inside each corner: its tile; just outside the mosaic: grey.
+    // The upper-left corner lies under the legend.
     const Vec3 inside[4] = {{west + inset, south + inset, 0}, {east - inset, south + inset, 0},
                             {west + inset, north - inset, 0}, {east - inset, north - inset, 0}};
+    RECT box;
+    ASSERT_TRUE(legend_box(&box));
+    int x, y;
+    ASSERT_TRUE(window_position(inside[2], &x, &y));
+    EXPECT_TRUE(x > box.left && x < box.right && y > box.top && y < box.bottom);
     for (int t = 0; t < 4; t++)
-        EXPECT_TRUE(near_colour(pixel_at(frame, inside[t]), test_tile_colours[t])) << "corner " << t;
+        EXPECT_EQ(t != 2, near_colour(pixel_at(frame, inside[t]), test_tile_colours[t])) << "corner " << t;
     const Vec3 outside[2] = {{west - 0.05f, 29.8f, 0}, {east + 0.05f, 29.8f, 0}};
     for (const Vec3 &point : outside)
         EXPECT_TRUE(near_colour(pixel_at(frame, point), background));
+
+    // The legend: a light translucent box over the grey, with text in it;
+    // "Show Legend" takes it away, leaving the corner's tile.
+    EXPECT_TRUE(near_colour(frame_pixel(frame, box.left + 1, box.bottom - 2), {229, 229, 223}));
+    EXPECT_GT(dark_pixels(frame, box), 300);
+    send_command(CMD_SHOW_LEGEND);
+    EXPECT_TRUE(near_colour(pixel_at(read_frame(), inside[2]), test_tile_colours[2]));
 }
 
 TEST_F(Shell, MissingTilesAreReportedAndDrawnWhite)
@@ -223,11 +241,33 @@ TEST_F(Shell, MissingTilesAreReportedAndDrawnWhite)
     EXPECT_TRUE(message_boxes().empty());
 }
 
+// The dark bands up the south face of a zip's bar, seen in a frame of the
+// current view, from the foot to just under `top` blocks.
+static int bands_on_south_face(int index, float top)
+{
+    Frame side = read_frame();
+    int bands = 0;
+    bool in_band = false;
+    for (float z = 0.05f; z < top; z += 0.02f) {
+        TileColour c = pixel_at(side, {zip_longitude(index), zip_latitude(index) - 0.0025f, z});
+        bool dark = c.r < 60 && c.g < 60 && c.b < 60;
+        bands += dark && !in_band;
+        in_band = dark;
+    }
+    return bands;
+}
+
 TEST_F(Shell, BarsStandAtTheirZipsWithOneBandPerRespondent)
 {
     int index_77002 = 2, index_77004 = 4;
+    // Twelve more in 77002, and the one in 77004 (south of it), gave
+    // another answer: they count in the bases only.
     std::vector<RespondentRecord> records(3, respondent(77002));
-    records.push_back(respondent(77004));
+    RespondentRecord other_answer = respondent(77002);
+    other_answer.field[Q10] = 2;
+    records.insert(records.end(), 12, other_answer);
+    other_answer.field[Q32] = 77004;
+    records.push_back(other_answer);
     use_records(records);
     EXPECT_EQ(3, tally_result()->counts[index_77002]);
 
@@ -243,18 +283,13 @@ TEST_F(Shell, BarsStandAtTheirZipsWithOneBandPerRespondent)
     // Tilted toward the south face of 77002's bar: three blocks, each with
     // a dark band at its top.
     set_view(25.0f, 60.0f, 0.0f, index_77002);
-    Frame side = read_frame();
-    int bands = 0;
-    bool in_band = false;
-    for (float z = 0.05f; z < 3.6f; z += 0.02f) {
-        Vec3 point = {zip_longitude(index_77002), zip_latitude(index_77002) - 0.0025f, z};
-        TileColour c = pixel_at(side, point);
-        bool dark = c.r < 60 && c.g < 60 && c.b < 60;
-        if (dark && !in_band)
-            bands++;
-        in_band = dark;
-    }
-    EXPECT_EQ(3, bands);
+    EXPECT_EQ(3, bands_on_south_face(index_77002, 3.6f));
+
+    // As a share of the area: 3 of 15 is 20%, four blocks of 5%.
+    send_command(CMD_BARS_SHARE);
+    EXPECT_EQ(4, bands_on_south_face(index_77002, 4.6f));
+    send_command(CMD_BARS_COUNT);
+    EXPECT_EQ(3, bands_on_south_face(index_77002, 4.6f));
 }
 
 TEST_F(Shell, SelectedZipLeavesOtherBarsTranslucent)
@@ -275,6 +310,23 @@ TEST_F(Shell, SelectedZipLeavesOtherBarsTranslucent)
     EXPECT_TRUE(near_colour(got, blended, 4)) << describe(got) << " vs " << describe(blended);
     select_zip(-1);
     EXPECT_TRUE(near_colour(pixel_at(read_frame(), other), bar_top_grey));
+
+    // As shares, a bar over fewer than five respondents reads faint: more
+    // solid than the bars a selection leaves translucent, less than a full one.
+    std::vector<RespondentRecord> records(5, respondent(77002));
+    records.push_back(respondent(77004));
+    use_records(records);
+    send_command(CMD_BARS_SHARE);
+    selected.z = other.z = 20.0f;  // both 100%
+    frame = read_frame();
+    EXPECT_TRUE(near_colour(pixel_at(frame, selected), bar_top_grey));
+    got = pixel_at(frame, other);
+    TileColour faint = {(uint8_t)(75.6f + 0.55f * lower_right.r), (uint8_t)(75.6f + 0.55f * lower_right.g),
+                        (uint8_t)(75.6f + 0.55f * lower_right.b)};  // 45% of the bar grey, 168
+    EXPECT_TRUE(near_colour(got, faint, 4)) << describe(got);
+    select_zip(2);
+    got = pixel_at(read_frame(), other);
+    EXPECT_TRUE(near_colour(got, blended, 4)) << describe(got);
 }
 
 TEST_F(Shell, LoadDataThroughTheOpenDialog)
@@ -295,6 +347,20 @@ TEST_F(Shell, LoadDataThroughTheOpenDialog)
     EXPECT_EQ(1, tally_result()->counts[1]);
     EXPECT_EQ(4, tally_result()->total);
     EXPECT_EQ(0, unanswered_file_dialogs());
+
+    // Loaded at the start view, the view moved to the Survey Area; a view
+    // the user has set stays when data is loaded, and "Survey Area" brings
+    // the framed view back.
+    MapView survey = *current_map_view();
+    EXPECT_EQ(50.0f, survey.tilt);
+    EXPECT_GT(500.0f, survey.distance);
+    set_view(300.0f, 10.0f, 5.0f, -1);
+    MapView user = *current_map_view();
+    answer_file_dialog(path);
+    send_command(CMD_LOAD_DATA);
+    EXPECT_EQ(0, memcmp(&user, current_map_view(), sizeof user));
+    send_command(CMD_SURVEY_AREA);
+    EXPECT_EQ(0, memcmp(&survey, current_map_view(), sizeof survey));
 }
 
 TEST_F(Shell, LoadingAMissingFileOrNoRecordFileNamesTheWholePath)
@@ -501,7 +567,9 @@ TEST_F(Shell, MinimisedWindowKeepsAValidProjection)
 TEST_F(Shell, QuitReleasesEveryTextureAndList)
 {
     static const GLuint textures[] = {10, 11, 12, 13, 14};
-    static const GLuint lists[] = {100, 101, 102, 103, 11, 12};
+    // The map's lists and the legend font's first, middle and last.
+    static const GLuint lists[] = {100, 101, 102, 103, 11, 12, 1000, 1000 + 'A', 1255};
+    read_frame();
     for (GLuint texture : textures)
         ASSERT_TRUE(glIsTexture(texture)) << texture;
     for (GLuint list : lists)
@@ -511,7 +579,8 @@ TEST_F(Shell, QuitReleasesEveryTextureAndList)
         EXPECT_FALSE(glIsTexture(texture)) << texture;
     for (GLuint list : lists)
         EXPECT_FALSE(glIsList(list)) << list;
-    // Back as they were, for the tests that follow.
+    // Back as they were, for the tests that follow; the legend makes its
+    // font again with the next frame.
     make_bar_texture();
     make_map();
     refresh_map();

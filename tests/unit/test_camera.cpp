@@ -348,7 +348,7 @@ TEST(Picking, TooSmallClientAreaGivesNoRay)
     } cases[] = {{1, 768}, {1024, 1}, {1, 1}, {0, 0}, {0, 768}, {1024, 0}};
     MapView view;
     start_map_view(&view);
-    std::vector<int32_t> counts(599, 0);
+    std::vector<float> heights(599, 0.0f);
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
         PickRay ray;
@@ -357,7 +357,7 @@ TEST(Picking, TooSmallClientAreaGivesNoRay)
         EXPECT_EQ(0, build_pick_ray(&view, c.width, c.height, 0, 0, &ray));
         EXPECT_EQ(0, memcmp(&before, &ray, sizeof ray));
         int index = -7;
-        EXPECT_EQ(0, pick_zip(&view, c.width, c.height, 0, 0, counts.data(), &index));
+        EXPECT_EQ(0, pick_zip(&view, c.width, c.height, 0, 0, heights.data(), &index));
         EXPECT_EQ(-7, index);
     }
 }
@@ -391,7 +391,7 @@ TEST(Picking, BarTopUnderItsOwnPixelIsPicked)
     // 77245 lies 0.0038 degrees away and must lose to it in the close
     // views, where half a pixel is well under half that gap.
     const int codes[] = {77002, 77040, 77084, 77381, 77431, 77521, 77532, 77015};
-    const int heights[] = {0, 1, 7, 50};
+    const float heights[] = {0, 1, 7, 50, 13.5f};  // a share bar may end mid-block
     struct ViewCase {
         const char *name;
         bool centred;  // location on the zip itself rather than the anchor
@@ -410,7 +410,7 @@ TEST(Picking, BarTopUnderItsOwnPixelIsPicked)
         for (int code : codes) {
             if (code == 77002 && !v.close)
                 continue;
-            for (int height : heights) {
+            for (float height : heights) {
                 SCOPED_TRACE(testing::Message() << v.name << ", zip " << code << ", height " << height);
                 int index = zip(code);
                 MapView view;
@@ -420,21 +420,21 @@ TEST(Picking, BarTopUnderItsOwnPixelIsPicked)
                 view.distance = v.distance;
                 view.tilt = v.tilt;
                 view.spin = v.spin;
-                std::vector<int32_t> counts(599, 0);
-                counts[index] = height;
-                Vec3 top = vec(zip_longitude(index), zip_latitude(index), (float)height);
+                std::vector<float> bar_tops(599, 0.0f);
+                bar_tops[index] = height;
+                Vec3 top = vec(zip_longitude(index), zip_latitude(index), height);
                 float x, y;
                 ASSERT_EQ(1, map_to_window(&view, WINDOW_W, WINDOW_H, &top, &x, &y));
                 int px = (int)floorf(x + 0.5f), py = (int)floorf(y + 0.5f);
                 ASSERT_TRUE(px >= 0 && px < WINDOW_W && py >= 0 && py < WINDOW_H);
                 int picked = -1;
-                ASSERT_EQ(1, pick_zip(&view, WINDOW_W, WINDOW_H, px, py, counts.data(), &picked));
+                ASSERT_EQ(1, pick_zip(&view, WINDOW_W, WINDOW_H, px, py, bar_tops.data(), &picked));
                 EXPECT_EQ(index, picked);
                 ++tested;
             }
         }
     }
-    EXPECT_EQ((6 * 8 - 3) * 4, tested);
+    EXPECT_EQ((6 * 8 - 3) * 5, tested);
 }
 
 TEST(Picking, TiltMovesTheSpotToTheBarTop)
@@ -445,19 +445,19 @@ TEST(Picking, TiltMovesTheSpotToTheBarTop)
     centre_on_zip(index, &view.location);
     view.distance = 120;
     view.tilt = -40;
-    std::vector<int32_t> counts(599, 0);
-    counts[index] = 50;
+    std::vector<float> heights(599, 0.0f);
+    heights[index] = 50.0f;
     Vec3 foot = vec(zip_longitude(index), zip_latitude(index), 0);
     float x, y;
     ASSERT_EQ(1, map_to_window(&view, WINDOW_W, WINDOW_H, &foot, &x, &y));
     int picked = -1;
     EXPECT_EQ(0, pick_zip(&view, WINDOW_W, WINDOW_H, (int)floorf(x + 0.5f), (int)floorf(y + 0.5f),
-                          counts.data(), &picked));
+                          heights.data(), &picked));
     EXPECT_EQ(-1, picked);
     // With no height the foot is the top, and is picked.
-    counts[index] = 0;
+    heights[index] = 0.0f;
     EXPECT_EQ(1, pick_zip(&view, WINDOW_W, WINDOW_H, (int)floorf(x + 0.5f), (int)floorf(y + 0.5f),
-                          counts.data(), &picked));
+                          heights.data(), &picked));
     EXPECT_EQ(index, picked);
 }
 
@@ -472,11 +472,11 @@ TEST(Picking, EmptyMapFindsNothing)
         {"north-west corner of the start view", view_of(-95.4877f, 29.837934f, 500, 0, 0), 0, 0},
         {"looking at the sky", view_of(-95.4877f, 29.837934f, 500, 90, 0), 511, 0},
     };
-    std::vector<int32_t> counts(599, 3);
+    std::vector<float> heights(599, 3.0f);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         int index = -7;
-        EXPECT_EQ(0, pick_zip(&c.view, WINDOW_W, WINDOW_H, c.x, c.y, counts.data(), &index));
+        EXPECT_EQ(0, pick_zip(&c.view, WINDOW_W, WINDOW_H, c.x, c.y, heights.data(), &index));
         EXPECT_EQ(-7, index);
     }
 }
@@ -609,6 +609,62 @@ TEST(Centring, PutsTheCentroidInScaledMapSpace)
         EXPECT_EQ(1.0f, location.x);
         EXPECT_EQ(2.0f, location.y);
         EXPECT_EQ(3.0f, location.z);
+    }
+}
+
+TEST(SurveyArea, FramesEveryBarTightlyFromTheSouth)
+{
+    struct Case {
+        const char *name;
+        std::vector<std::pair<int, float>> bars;  // zip code, height
+        int width, height;
+        float top_reserved;
+    } cases[] = {
+        {"spread bars, one tall", {{77040, 10}, {77598, 3}, {77381, 40}, {77521, 0.5f}}, 1016, 720, 0.15f},
+        {"narrow window", {{77040, 10}, {77598, 3}}, 400, 800, 0},
+        {"one bar", {{77004, 1}}, 1000, 770, 0},
+        {"no bar: every located area", {}, 1200, 400, 0.1f},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<float> heights(599, 0.0f);
+        heights[0] = 100.0f;  // 77000 has no location and no bar to frame
+        for (const auto &bar : c.bars)
+            heights[zip(bar.first)] = bar.second;
+        MapView view;
+        start_map_view(&view);
+        survey_area_view(heights.data(), view_aspect(c.width, c.height), c.top_reserved, &view);
+        EXPECT_TRUE(view.tilt == 50.0f && view.spin == 0.0f && view.distance < 3000.0f);
+
+        // Each framed bar's top, and the box of their footprints on the map.
+        float west = 1e9f, east = -1e9f, south = 1e9f, north = -1e9f;
+        std::vector<Vec3> points;
+        for (int i = 0; i < 599; i++) {
+            if (!zip_has_location(i) || (!c.bars.empty() && heights[i] == 0.0f))
+                continue;
+            west = fminf(west, zip_longitude(i) - 0.0025f), east = fmaxf(east, zip_longitude(i) + 0.0025f);
+            south = fminf(south, zip_latitude(i) - 0.0025f), north = fmaxf(north, zip_latitude(i) + 0.0025f);
+            for (int corner = 0; corner < 4; corner++)
+                points.push_back(vec(zip_longitude(i) + (corner & 1 ? 0.0025f : -0.0025f),
+                                     zip_latitude(i) + (corner & 2 ? 0.0025f : -0.0025f), heights[i]));
+        }
+        EXPECT_NEAR((west + east) / 2, (view.location.x + 95.4877f) / 100.0f - 95.4877f, 1e-5);
+        EXPECT_NEAR((south + north) / 2, (view.location.y - 29.837934f) / 100.0f + 29.837934f, 1e-5);
+        for (int corner = 0; corner < 4; corner++)
+            points.push_back(vec(corner & 1 ? east : west, corner & 2 ? north : south, 0));
+        // All within 85% of the view and below the reserved top; one at a
+        // limit, unless a lone bar is shown with its surroundings.
+        float top_limit = 0.85f - 2 * c.top_reserved, tightest = 1.0f;
+        for (const Vec3 &point : points) {
+            float x, y;
+            ASSERT_EQ(1, map_to_window(&view, c.width, c.height, &point, &x, &y));
+            x = 2 * x / (c.width - 1) - 1;
+            y = 1 - 2 * y / (c.height - 1);
+            EXPECT_TRUE(fabsf(x) <= 0.8501f && y <= top_limit + 0.0001f && y >= -0.8501f) << x << ", " << y;
+            tightest = fminf(tightest, fminf(0.85f - fabsf(x), fminf(top_limit - y, y + 0.85f)));
+        }
+        EXPECT_EQ(c.bars.size() == 1, tightest > 0.2f);
+        EXPECT_EQ(c.bars.size() != 1, tightest < 0.001f);
     }
 }
 

@@ -4,10 +4,12 @@
 // was none, no file appears) and no temporary file is left behind.  A file
 // of the user's that carries the temporary file's name is never touched.
 #include "gis/bmp.h"
+#include "survey/counts_file.h"
 #include "survey/csv_file.h"
 #include "survey/data_stream.h"
 #include "survey/record_file.h"
 #include "survey/records.h"
+#include "survey/tally.h"
 
 #include "test_support.h"
 
@@ -75,6 +77,8 @@ const Writer writers[] = {
     { "write_csv_records, header only", "empty.csv", [] { store_release(); },
       write_csv_records },
     { "write_csv_records, records", "some.csv", [] { fill_store(4); }, write_csv_records },
+    { "write_counts_table", "counts.csv", [] { fill_store(4); clear_tally(); tally_records(); },
+      [](const char *path) { return write_counts_table(path, tally_query(), tally_result()); } },
 };
 
 class FaultInjectionTest : public ::testing::Test {

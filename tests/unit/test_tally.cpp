@@ -43,14 +43,20 @@ void count()
     tally_records();
 }
 
-// Every count slot, as zip index -> count, leaving out the zeros.
+// Every slot of counts (or bases), as zip index -> value, leaving out the
+// zeros.
+std::map<int, int32_t> nonzero(const int32_t *slots)
+{
+    std::map<int, int32_t> values;
+    for (int i = 0; i < ZIP_SLOTS; i++)
+        if (slots[i] != 0)
+            values[i] = slots[i];
+    return values;
+}
+
 std::map<int, int32_t> nonzero_counts()
 {
-    std::map<int, int32_t> counts;
-    for (int i = 0; i < ZIP_SLOTS; i++)
-        if (tally_result()->counts[i] != 0)
-            counts[i] = tally_result()->counts[i];
-    return counts;
+    return nonzero(tally_result()->counts);
 }
 
 int32_t sum_of_counts()
@@ -91,6 +97,8 @@ std::vector<RespondentRecord> survey()
 
 TEST_F(TallyTest, QueriesOverTheSurvey)
 {
+    // Bases follow the filters alone, whatever the question and answer.
+    const std::map<int, int32_t> everyone = { { 0, 1 }, { 1, 2 }, { 300, 1 }, { 598, 1 } };
     struct Case {
         const char *name;
         int question_field;  // -1: no question set
@@ -98,18 +106,19 @@ TEST_F(TallyTest, QueriesOverTheSurvey)
         FieldValues demographics;  // (filter 0..9, code)
         int32_t total;
         std::map<int, int32_t> counts;
+        std::map<int, int32_t> bases;
     };
     const Case cases[] = {
-        { "no constraint counts everyone", -1, 0, {}, 5, { { 0, 1 }, { 1, 2 }, { 300, 1 }, { 598, 1 } } },
-        { "one answer", Q10, 1, {}, 3, { { 1, 1 }, { 300, 1 }, { 598, 1 } } },
-        { "no-answer code 99", Q10, 99, {}, 1, { { 0, 1 } } },
-        { "code nobody gave", Q10, 7, {}, 0, {} },
-        { "last question field", Q38, 10, {}, 1, { { 0, 1 } } },
-        { "age no-answer 99", -1, 0, { { 0, 99 } }, 1, { { 1, 1 } } },
-        { "sex no-answer 9", -1, 0, { { 3, 9 } }, 1, { { 0, 1 } } },
-        { "two filters combine", -1, 0, { { 0, 1 }, { 3, 2 } }, 1, { { 300, 1 } } },
-        { "question and filters", Q10, 1, { { 0, 1 }, { 3, 1 } }, 1, { { 1, 1 } } },
-        { "filters exclude all", Q10, 2, { { 0, 1 } }, 0, {} },
+        { "no constraint counts everyone", -1, 0, {}, 5, everyone, everyone },
+        { "one answer", Q10, 1, {}, 3, { { 1, 1 }, { 300, 1 }, { 598, 1 } }, everyone },
+        { "no-answer code 99", Q10, 99, {}, 1, { { 0, 1 } }, everyone },
+        { "code nobody gave", Q10, 7, {}, 0, {}, everyone },
+        { "last question field", Q38, 10, {}, 1, { { 0, 1 } }, everyone },
+        { "age no-answer 99", -1, 0, { { 0, 99 } }, 1, { { 1, 1 } }, { { 1, 1 } } },
+        { "sex no-answer 9", -1, 0, { { 3, 9 } }, 1, { { 0, 1 } }, { { 0, 1 } } },
+        { "two filters combine", -1, 0, { { 0, 1 }, { 3, 2 } }, 1, { { 300, 1 } }, { { 300, 1 } } },
+        { "question and filters", Q10, 1, { { 0, 1 }, { 3, 1 } }, 1, { { 1, 1 } }, { { 1, 1 } } },
+        { "filters exclude all", Q10, 2, { { 0, 1 } }, 0, {}, { { 0, 1 }, { 1, 1 }, { 300, 1 } } },
     };
     fill_store(survey());
     for (const Case &c : cases) {
@@ -122,6 +131,8 @@ TEST_F(TallyTest, QueriesOverTheSurvey)
         count();
         EXPECT_EQ(c.total, tally_result()->total);
         EXPECT_EQ(c.counts, nonzero_counts());
+        EXPECT_EQ(c.bases, nonzero(tally_result()->bases));
+        EXPECT_EQ(5, tally_result()->records);
         EXPECT_EQ(tally_result()->total, sum_of_counts());
     }
 }
@@ -141,9 +152,12 @@ TEST_F(TallyTest, ClearZeroesAndTallyAddsWithoutClearing)
     tally_records();
     EXPECT_EQ(10, tally_result()->total);
     EXPECT_EQ(4, tally_result()->counts[1]);
+    EXPECT_EQ(10, tally_result()->records);
     clear_tally();
     EXPECT_EQ(0, tally_result()->total);
+    EXPECT_EQ(0, tally_result()->records);
     EXPECT_TRUE(nonzero_counts().empty());
+    EXPECT_TRUE(nonzero(tally_result()->bases).empty());
 }
 
 TEST_F(TallyTest, ChangingTheQuestionDropsThePreviousConstraint)
@@ -228,6 +242,7 @@ TEST_F(TallyTest, OutOfRangeZipsCountInTotalOnly)
         count();
         EXPECT_EQ(2, tally_result()->total);
         EXPECT_EQ((std::map<int, int32_t>{ { 5, 1 } }), nonzero_counts());
+        EXPECT_EQ((std::map<int, int32_t>{ { 5, 1 } }), nonzero(tally_result()->bases));
     }
 }
 

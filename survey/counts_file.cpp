@@ -1,0 +1,97 @@
+#include "survey/counts_file.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "gis/zip_table.h"
+#include "survey/data_stream.h"
+#include "survey/readout.h"
+
+namespace {
+
+// Every text cell quoted may double in length, plus the quotes.
+enum { QUOTED_BYTES = 2 * FILTER_TEXT_BYTES + 2, LINE_BYTES = 4 * QUOTED_BYTES };
+
+// An empty cell where a share has nothing to be a share of.
+void share_cell(int32_t part, int32_t whole, char *text, size_t size)
+{
+    if (whole == 0)
+        text[0] = '\0';
+    else
+        format_percent(part, whole, text, size);
+}
+
+}  // namespace
+
+const char counts_table_header[] =
+    "question,answer,filters,zip_code,longitude,latitude,respondents,matching,"
+    "percent_of_area,percent_of_total";
+
+void quote_csv_cell(const char *cell, char *text, size_t size)
+{
+    if (size == 0)
+        return;
+    if (!strpbrk(cell, ",\"\r\n")) {
+        snprintf(text, size, "%s", cell);
+        return;
+    }
+    size_t used = 0;
+    text[used++] = '"';
+    for (const char *c = cell; *c && used + 3 < size; c++) {
+        if (*c == '"')
+            text[used++] = '"';
+        text[used++] = *c;
+    }
+    text[used++] = '"';
+    text[used] = '\0';
+}
+
+void format_degrees(float degrees, char *text, size_t size)
+{
+    // Nine significant digits always read back as the same float.
+    for (int digits = 1; digits <= 9; digits++) {
+        snprintf(text, size, "%.*g", digits, (double)degrees);
+        if (strtof(text, nullptr) == degrees)
+            return;
+    }
+}
+
+int write_counts_table(const char *path, const TallyQuery *query, const TallyResult *result)
+{
+    QueryText words;
+    describe_query(query, &words);
+    char question[QUOTED_BYTES], answer[QUOTED_BYTES], filters[QUOTED_BYTES];
+    quote_csv_cell(words.question, question, sizeof question);
+    quote_csv_cell(words.answer, answer, sizeof answer);
+    quote_csv_cell(words.filters, filters, sizeof filters);
+
+    if (!data_stream_create(path))
+        return 0;
+    char line[LINE_BYTES];
+    int length = snprintf(line, sizeof line, "%s\r\n", counts_table_header);
+    if (!data_stream_write(line, (size_t)length)) {
+        data_stream_discard();
+        return 0;
+    }
+    for (int i = 0; i < ZIP_SLOTS; i++) {
+        int located = zip_has_location(i);
+        if (!located && result->counts[i] == 0)
+            continue;
+        char longitude[24] = "", latitude[24] = "", of_area[16], of_total[16];
+        if (located) {
+            format_degrees(zip_longitude(i), longitude, sizeof longitude);
+            format_degrees(zip_latitude(i), latitude, sizeof latitude);
+        }
+        share_cell(result->counts[i], result->bases[i], of_area, sizeof of_area);
+        share_cell(result->counts[i], result->total, of_total, sizeof of_total);
+        length = snprintf(line, sizeof line, "%s,%s,%s,%d,%s,%s,%d,%d,%s,%s\r\n", question, answer,
+                          filters, ZIP_BASE + i, longitude, latitude, (int)result->bases[i],
+                          (int)result->counts[i], of_area, of_total);
+        if (!data_stream_write(line, (size_t)length)) {
+            data_stream_discard();
+            return 0;
+        }
+    }
+    return data_stream_commit();
+}

@@ -1,0 +1,150 @@
+#include "survey/readout.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "survey/catalogue.h"
+
+namespace {
+
+int in_table(int index)
+{
+    return index >= 0 && index < ZIP_SLOTS;
+}
+
+// The catalogue entry whose field the query constrains; null when none is.
+const QuestionEntry *asked_question(const TallyQuery *query, int32_t *code)
+{
+    for (int q = 0; q < CATALOGUE_SIZE; q++) {
+        int field = question_field(q);
+        if (query->field[field] != 0) {
+            *code = query->field[field];
+            return catalogue_entry(q);
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+float bar_height(const TallyResult *result, int mode, int index)
+{
+    if (!in_table(index))
+        return 0.0f;
+    int32_t count = result->counts[index];
+    if (mode != BARS_SHARE)
+        return (float)count;
+    int32_t base = result->bases[index];
+    return base > 0 ? (float)((double)count * SHARE_BLOCKS / (double)base) : 0.0f;
+}
+
+void bar_heights(const TallyResult *result, int mode, float heights[ZIP_SLOTS])
+{
+    for (int i = 0; i < ZIP_SLOTS; i++)
+        heights[i] = bar_height(result, mode, i);
+}
+
+int low_base(const TallyResult *result, int mode, int index)
+{
+    return mode == BARS_SHARE && in_table(index) && result->bases[index] < LOW_BASE;
+}
+
+void format_count(int32_t n, char *text, size_t size)
+{
+    char digits[16];
+    snprintf(digits, sizeof digits, "%lld", n < 0 ? -(long long)n : (long long)n);
+    char grouped[32];
+    size_t used = 0;
+    if (n < 0)
+        grouped[used++] = '-';
+    size_t length = strlen(digits);
+    for (size_t i = 0; i < length; i++) {
+        if (i > 0 && (length - i) % 3 == 0)
+            grouped[used++] = ',';
+        grouped[used++] = digits[i];
+    }
+    grouped[used] = '\0';
+    snprintf(text, size, "%s", grouped);
+}
+
+void format_percent(int32_t part, int32_t whole, char *text, size_t size)
+{
+    double share = whole != 0 ? (double)part * 100.0 / (double)whole : 0.0;
+    snprintf(text, size, "%.2f", share);
+}
+
+void describe_query(const TallyQuery *query, QueryText *text)
+{
+    int32_t code = 0;
+    const QuestionEntry *entry = asked_question(query, &code);
+    snprintf(text->question, sizeof text->question, "%s", entry ? entry->text : "Any question");
+    snprintf(text->answer, sizeof text->answer, "%s", "any");
+    if (entry) {
+        snprintf(text->answer, sizeof text->answer, "code %d", (int)code);
+        for (int a = 0; a < entry->answer_count; a++)
+            if (entry->answers[a].code == code)
+                snprintf(text->answer, sizeof text->answer, "%s", entry->answers[a].text);
+    }
+    int32_t filters[DEMOGRAPHIC_FIELDS];
+    for (int i = 0; i < DEMOGRAPHIC_FIELDS; i++)
+        filters[i] = query->field[FIRST_DEMOGRAPHIC_FIELD + i];
+    describe_filters(filters, text->filters, sizeof text->filters);
+}
+
+void build_legend(const TallyQuery *query, const TallyResult *result, int mode, int selected,
+                  LegendText *legend)
+{
+    QueryText words;
+    describe_query(query, &words);
+    char total[32], records[32];
+    format_count(result->total, total, sizeof total);
+    format_count(result->records, records, sizeof records);
+    int n = 0;
+    snprintf(legend->line[n++], LEGEND_LINE_BYTES, "%s", words.question);
+    snprintf(legend->line[n++], LEGEND_LINE_BYTES, "Answer: %s", words.answer);
+    snprintf(legend->line[n++], LEGEND_LINE_BYTES, "Respondents: %s", words.filters);
+    snprintf(legend->line[n++], LEGEND_LINE_BYTES, "%s of %s respondents match; bars: %s", total,
+             records,
+             mode == BARS_SHARE ? "one block per 5% of the area's respondents"
+                                : "one block per respondent");
+    if (mode == BARS_SHARE)
+        snprintf(legend->line[n++], LEGEND_LINE_BYTES,
+                 "Faint bars: fewer than %d respondents in the area", (int)LOW_BASE);
+    if (in_table(selected)) {
+        char count[32], share[16];
+        format_count(result->counts[selected], count, sizeof count);
+        format_percent(result->counts[selected], result->total, share, sizeof share);
+        int used = snprintf(legend->line[n], LEGEND_LINE_BYTES, "Selected: %d, %s (%s%%)",
+                            ZIP_BASE + selected, count, share);
+        if (mode == BARS_SHARE) {
+            char base[32];
+            format_count(result->bases[selected], base, sizeof base);
+            format_percent(result->counts[selected], result->bases[selected], share, sizeof share);
+            snprintf(legend->line[n] + used, LEGEND_LINE_BYTES - used, "; %s of %s in the area (%s%%)",
+                     count, base, share);
+        }
+        n++;
+    }
+    legend->line_count = n;
+}
+
+void area_readout(const TallyResult *result, int mode, int index, char *text, size_t size)
+{
+    if (!in_table(index)) {
+        snprintf(text, size, "%s", "");
+        return;
+    }
+    char count[32], total[32], share[16];
+    format_count(result->counts[index], count, sizeof count);
+    format_count(result->total, total, sizeof total);
+    format_percent(result->counts[index], result->total, share, sizeof share);
+    int used = snprintf(text, size, "%d: %s of %s matching (%s%%)", ZIP_BASE + index, count, total,
+                        share);
+    if (mode != BARS_SHARE || used < 0 || (size_t)used >= size)
+        return;
+    char base[32];
+    format_count(result->bases[index], base, sizeof base);
+    format_percent(result->counts[index], result->bases[index], share, sizeof share);
+    snprintf(text + used, size - used, "\r\n%s of %s respondents in the area (%s%%)", count, base,
+             share);
+}

@@ -1,0 +1,58 @@
+// What the map shows, in numbers and words: the height of each bar, the
+// legend's lines and the readout of one area.  Built from the query, the
+// catalogue, the demographic lists and the result of the last count.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "survey/demographics.h"
+#include "survey/tally.h"
+
+enum BarMode {
+    BARS_COUNT,  // one block per matching respondent
+    BARS_SHARE   // one block per 5% of the area's base
+};
+
+enum {
+    SHARE_BLOCKS = 20,  // blocks of a bar whose share is 100%
+    LOW_BASE = 5,       // a share over fewer respondents than this is unreliable
+    LEGEND_LINES = 6,
+    LEGEND_LINE_BYTES = FILTER_TEXT_BYTES + 32,
+    READOUT_BYTES = 160
+};
+
+// The bar height of a zip index in blocks: its count, or in share mode its
+// count over its base at one block per 5% (0 for an empty base).
+float bar_height(const TallyResult *result, int mode, int index);
+void bar_heights(const TallyResult *result, int mode, float heights[ZIP_SLOTS]);
+// 1 when the bar's share rests on too few respondents to be read as one
+// (share mode only).
+int low_base(const TallyResult *result, int mode, int index);
+
+// 1320 as "1,320".
+void format_count(int32_t n, char *text, size_t size);
+// part * 100 / whole with two decimals ("4.67"); "0.00" when whole is 0.
+void format_percent(int32_t part, int32_t whole, char *text, size_t size);
+
+// The question as the Question panel shows it, the answer's text and the
+// filters in effect ("all" for none), from the query alone.
+struct QueryText {
+    char question[160];
+    char answer[80];
+    char filters[FILTER_TEXT_BYTES];
+};
+void describe_query(const TallyQuery *query, QueryText *text);
+
+struct LegendText {
+    int line_count;
+    char line[LEGEND_LINES][LEGEND_LINE_BYTES];
+};
+// The legend: question, answer, respondents, total and scale, the low-base
+// look in share mode, and the selected area (`selected` -1 for none).
+void build_legend(const TallyQuery *query, const TallyResult *result, int mode, int selected,
+                  LegendText *legend);
+
+// What the map says about one zip index: "77004: 43 of 921 matching
+// (4.67%)", in share mode with a second line for the area's share.
+void area_readout(const TallyResult *result, int mode, int index, char *text, size_t size);

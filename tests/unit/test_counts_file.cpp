@@ -1,0 +1,56 @@
+// The counts table: its lines and its quoting.  Failed writes are
+// covered with every other writer in test_fault_injection.cpp.
+#include "survey/counts_file.h"
+
+#include "gis/zip_table.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(CountsFile, OneLinePerLocatedOrMatchingZipInZipOrder)
+{
+    TallyQuery query = {};
+    query.field[Q10] = 1;
+    query.field[FIRST_DEMOGRAPHIC_FIELD + 0] = 1;  // Age 18-29
+    query.field[FIRST_DEMOGRAPHIC_FIELD + 3] = 2;  // Sex Female
+    TallyResult result = {};
+    result.total = 5;
+    result.bases[0] = 4;  // 77000: no location, nobody matching: no line
+    result.counts[1] = 2;  // 77001: no location, but matching
+    result.bases[1] = 3;
+    result.counts[4] = 3;
+    result.bases[4] = 6;
+    std::string path = temp_path("counts.csv");
+    ASSERT_EQ(1, write_counts_table(path.c_str(), &query, &result));
+    std::vector<unsigned char> bytes = read_file_bytes(path);
+    std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(1 + LOCATED_ZIPS + 1, std::count(text.begin(), text.end(), '\n'));
+    const std::string words = "Q10: In which of the following are you currently staying?,"
+                              "own home or apartment,\"Age 18-29, Sex Female\",";
+    EXPECT_EQ(0u, text.find(std::string(counts_table_header) + "\r\n" + words +
+                            "77001,,,3,2,66.67,40.00\r\n" + words + "77002,-95.363,29.7594,0,0,,0.00\r\n"));
+    EXPECT_NE(std::string::npos, text.find("\n" + words + "77004,-95.3632,29.7248,6,3,50.00,60.00\r\n"));
+    const std::string last = words + "77598,-95.1252,29.5384,0,0,,0.00\r\n";
+    EXPECT_EQ(text.size() - last.size(), text.rfind(last));
+}
+
+TEST(CountsFile, TextCellsAreQuotedAsRfc4180Says)
+{
+    // Commas show in the table above; here quotes and line breaks.
+    const std::pair<const char *, const char *> cases[] = {
+        {"plain", "plain"}, {"say \"no\"", "\"say \"\"no\"\"\""}, {"two\r\nlines", "\"two\r\nlines\""}};
+    for (const auto &c : cases) {
+        char text[64];
+        quote_csv_cell(c.first, text, sizeof text);
+        EXPECT_STREQ(c.second, text);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+// The words and heights the map shows: bar heights in both modes, the
+// legend's lines with the filters in words, and one area's readout.
+#include "survey/readout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A query of one answer code and the given (filter 0..9, code) pairs.
+TallyQuery query_of(int field, int32_t code, const std::vector<std::pair<int, int32_t>> &filters = {})
+{
+    TallyQuery query = {};
+    if (field >= 0)
+        query.field[field] = code;
+    for (const auto &filter : filters)
+        query.field[FIRST_DEMOGRAPHIC_FIELD + filter.first] = filter.second;
+    return query;
+}
+
+TEST(Readout, BarHeightsInBothModesAndTheLowBase)
+{
+    struct Case {
+        int index, count, base;
+        float share_height;
+        bool low;
+    } cases[] = {{4, 43, 58, 20.0f * 43 / 58, false}, {5, 5, 5, 20.0f, false}, {6, 1, 4, 5.0f, true},
+                 {7, 0, 0, 0.0f, true}};
+    TallyResult result = {};
+    for (const Case &c : cases) {
+        result.counts[c.index] = c.count;
+        result.bases[c.index] = c.base;
+    }
+    float heights[ZIP_SLOTS];
+    bar_heights(&result, BARS_SHARE, heights);
+    for (const Case &c : cases) {
+        EXPECT_EQ((float)c.count, bar_height(&result, BARS_COUNT, c.index));
+        EXPECT_FLOAT_EQ(c.share_height, heights[c.index]);
+        EXPECT_EQ(c.low, low_base(&result, BARS_SHARE, c.index) == 1) << c.index;
+        EXPECT_EQ(0, low_base(&result, BARS_COUNT, c.index));
+    }
+}
+
+TEST(Readout, LegendLinesAndAreaReadout)
+{
+    TallyResult result = {};
+    result.total = 921;
+    result.records = 1234567;
+    result.counts[4] = 43;
+    result.bases[4] = 58;
+    const std::string count_scale = "921 of 1,234,567 respondents match; bars: one block per respondent";
+    struct Case {
+        TallyQuery query;
+        int mode, selected;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {query_of(Q10, 1), BARS_COUNT, -1,
+         {"Q10: In which of the following are you currently staying?",
+          "Answer: own home or apartment", "Respondents: all", count_scale}},
+        // Filters in the panel's order, whatever their fields' order.
+        {query_of(Q10, 4, {{7, 2}, {6, 11}, {3, 2}, {1, 9}, {0, 1}}), BARS_SHARE, 4,
+         {"Q10: In which of the following are you currently staying?", "Answer: shelter",
+          "Respondents: Age 18-29, Sex Female, # of Children None, Race No answer, Refused, "
+          "Income $1,000 - $10,000",
+          "921 of 1,234,567 respondents match; bars: one block per 5% of the area's respondents",
+          "Faint bars: fewer than 5 respondents in the area",
+          "Selected: 77004, 43 (4.67%); 43 of 58 in the area (74.14%)"}},
+        // A code no list offers is shown as it is.
+        {query_of(Q38, 99, {{0, 17}}), BARS_COUNT, 0,
+         {"Q38: Your City Council District Member is?", "Answer: No answer/Refused",
+          "Respondents: Age 17", count_scale, "Selected: 77000, 0 (0.00%)"}},
+        {query_of(-1, 0), BARS_COUNT, 599, {"Any question", "Answer: any", "Respondents: all", count_scale}},
+    };
+    for (const Case &c : cases) {
+        LegendText legend;
+        build_legend(&c.query, &result, c.mode, c.selected, &legend);
+        EXPECT_EQ(c.lines, std::vector<std::string>(legend.line, legend.line + legend.line_count));
+    }
+
+    char text[READOUT_BYTES];
+    area_readout(&result, BARS_COUNT, 4, text, sizeof text);
+    EXPECT_STREQ("77004: 43 of 921 matching (4.67%)", text);
+    area_readout(&result, BARS_SHARE, 4, text, sizeof text);
+    EXPECT_STREQ("77004: 43 of 921 matching (4.67%)\r\n43 of 58 respondents in the area (74.14%)", text);
+    result.total = 0;
+    area_readout(&result, BARS_SHARE, 5, text, sizeof text);
+    EXPECT_STREQ("77005: 0 of 0 matching (0.00%)\r\n0 of 0 respondents in the area (0.00%)", text);
+}
+
+}  // namespace

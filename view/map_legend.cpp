@@ -1,0 +1,194 @@
+#include "view/map_legend.h"
+
+#include <GL/gl.h>
+
+#include "app/shell.h"
+#include "gis/map_layer.h"
+#include "survey/readout.h"
+#include "survey/tally.h"
+#include "view/map_view.h"
+
+namespace {
+
+// A font both Windows and Wine have; the height is in pixels.
+const char font_face[] = "Tahoma";
+const int font_height = 13;
+const int margin = 6;   // from the window's edges to the box
+const int padding = 5;  // from the box to its text
+
+int shown = 1;
+int font_ready;
+int char_widths[LEGEND_FONT_LISTS];
+int line_height;
+int ascent;
+
+// Space and no-break space have no bitmap to make, and Wine reports an
+// OpenGL error for an empty one; the text advances over them by width.
+int blank(unsigned char c)
+{
+    return c == ' ' || c == 0xA0;
+}
+
+// Lists for the characters first .. first + count - 1.  Some drivers
+// refuse the first call for no reason; a second one works.
+int make_font_lists(HDC dc, int first, int count)
+{
+    return wglUseFontBitmapsA(dc, (DWORD)first, (DWORD)count, (DWORD)(LIST_LEGEND_FONT + first)) ||
+           wglUseFontBitmapsA(dc, (DWORD)first, (DWORD)count, (DWORD)(LIST_LEGEND_FONT + first));
+}
+
+// Bitmap display lists of the font's characters, and their widths for
+// laying the text out.  1, or 0 when the driver offers no font lists.
+int make_legend_font(void)
+{
+    if (font_ready)
+        return 1;
+    HDC dc = main_window_dc();
+    HFONT font = CreateFontA(-font_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
+                             DEFAULT_PITCH | FF_SWISS, font_face);
+    if (!font)
+        return 0;
+    HGDIOBJ previous = SelectObject(dc, font);
+    int made = 1;
+    for (int first = 0; first < LEGEND_FONT_LISTS;) {
+        int end = first;
+        while (end < LEGEND_FONT_LISTS && !blank((unsigned char)end))
+            end++;
+        if (end > first)
+            made = made && make_font_lists(dc, first, end - first);
+        first = end + 1;
+    }
+    TEXTMETRICA metrics;
+    if (made && GetTextMetricsA(dc, &metrics) &&
+        GetCharWidth32A(dc, 0, LEGEND_FONT_LISTS - 1, char_widths)) {
+        line_height = metrics.tmHeight + metrics.tmExternalLeading;
+        ascent = metrics.tmAscent;
+        font_ready = 1;
+    }
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    if (!font_ready)
+        glDeleteLists(LIST_LEGEND_FONT, LEGEND_FONT_LISTS);
+    return font_ready;
+}
+
+// How many characters of the text fit in `room` pixels, and their width.
+int fitting_length(const char *text, int room, int *width)
+{
+    int used = 0, n = 0;
+    for (; text[n]; n++) {
+        int w = char_widths[(unsigned char)text[n]];
+        if (used + w > room)
+            break;
+        used += w;
+    }
+    *width = used;
+    return n;
+}
+
+// The legend's text and its box; 0 when there is nothing to draw.
+int lay_out(LegendText *legend, RECT *box)
+{
+    if (!shown || !make_legend_font())
+        return 0;
+    build_legend(tally_query(), tally_result(), bar_mode(), selected_zip(), legend);
+    // A line too long for the window is cut at its edge, never wrapped.
+    // A minimised window has no room at all.
+    int room = client_width() - 2 * margin - 2 * padding;
+    if (room <= 0 || client_height() <= 0 || legend->line_count == 0)
+        return 0;
+    int widest = 0;
+    for (int k = 0; k < legend->line_count; k++) {
+        int width;
+        fitting_length(legend->line[k], room, &width);
+        if (width > widest)
+            widest = width;
+    }
+    box->left = margin;
+    box->top = margin;
+    box->right = margin + widest + 2 * padding;
+    box->bottom = margin + legend->line_count * line_height + 2 * padding;
+    return 1;
+}
+
+}  // namespace
+
+void set_legend_shown(int on)
+{
+    shown = on ? 1 : 0;
+}
+
+int legend_shown(void)
+{
+    return shown;
+}
+
+int legend_box(RECT *box)
+{
+    LegendText legend;
+    return lay_out(&legend, box);
+}
+
+void draw_legend(void)
+{
+    LegendText legend;
+    RECT box;
+    if (!lay_out(&legend, &box))
+        return;
+    int height = client_height();
+
+    // Window pixels from the bottom left, as glBitmap and glRasterPos count.
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, (double)client_width(), 0.0, (double)height, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    glColor4f(1.0f, 1.0f, 0.97f, 0.8f);
+    glBegin(GL_QUADS);
+    glVertex2i(box.left, height - box.bottom);
+    glVertex2i(box.right, height - box.bottom);
+    glVertex2i(box.right, height - box.top);
+    glVertex2i(box.left, height - box.top);
+    glEnd();
+
+    // Each character at the place its measured width gives, as the box was
+    // laid out.
+    glColor3f(0.1f, 0.1f, 0.12f);
+    int room = box.right - box.left - 2 * padding;
+    for (int k = 0; k < legend.line_count; k++) {
+        int width;
+        int length = fitting_length(legend.line[k], room, &width);
+        int baseline = height - (box.top + padding + k * line_height + ascent);
+        int x = box.left + padding;
+        for (int n = 0; n < length; n++) {
+            unsigned char c = (unsigned char)legend.line[k][n];
+            if (!blank(c)) {
+                glRasterPos2i(x, baseline);
+                glCallList(LIST_LEGEND_FONT + c);
+            }
+            x += char_widths[c];
+        }
+    }
+
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+}
+
+void release_legend_font(void)
+{
+    if (font_ready)
+        glDeleteLists(LIST_LEGEND_FONT, LEGEND_FONT_LISTS);
+    font_ready = 0;
+}
