@@ -335,18 +335,20 @@ TEST_F(Output, EveryFileCommandTakesNamesOfTheAnsiCodePage)
         std::string folder = work_dir() + "\\" + name, base = folder + "\\" + name;
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
         message_boxes().clear();
-        const char *typed[] = {"", "", "", ".qvd", ".csv"};
-        const int commands[] = {CMD_SAVE_DATA, CMD_EXPORT_CSV, CMD_SAVE_SNAPSHOT, CMD_LOAD_DATA, CMD_IMPORT_CSV};
-        for (int i = 0; i < 5; i++) {
+        const char *typed[] = {"", "", "", " counts", ".qvd", ".csv"};
+        const int commands[] = {CMD_SAVE_DATA, CMD_EXPORT_CSV, CMD_SAVE_SNAPSHOT, CMD_EXPORT_COUNTS,
+                                CMD_LOAD_DATA, CMD_IMPORT_CSV};
+        for (int i = 0; i < 6; i++) {
             answer_file_dialog(base + typed[i]);
             send_command(commands[i]);
         }
         answer_file_dialog(base);
         SendMessageA(panel_window(PANEL_INFO), WM_COMMAND, MAKEWPARAM(IDC_INFO_SAVE, BN_CLICKED), 0);
-        EXPECT_EQ(6u, message_boxes().size());
+        EXPECT_EQ(7u, message_boxes().size());
         for (const BoxRecord &box : message_boxes())
             EXPECT_EQ("Info", box.caption) << box.text;
         EXPECT_EQ("logged \r\n \r\n", text_of(base + ".txt"));
+        EXPECT_TRUE(starts_with(text_of(base + " counts.csv"), "question,answer,filters,"));
         WIN32_FIND_DATAA found;
         EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((folder + "\\*~tmp*").c_str(), &found));
     }
