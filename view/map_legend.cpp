@@ -10,11 +10,15 @@
 
 namespace {
 
-// A font both Windows and Wine have; the height is in pixels.
+// A font both Windows and Wine have.  Sizes are pixels at 96 DPI; the
+// program is DPI-aware, so they grow with the screen's DPI like the
+// panels' text does.
 const char font_face[] = "Tahoma";
-const int font_height = 13;
-const int margin = 6;   // from the window's edges to the box
-const int padding = 5;  // from the box to its text
+const int font_height_96 = 13;
+const int margin_96 = 6;   // from the window's edges to the box
+const int padding_96 = 5;  // from the box to its text
+int margin = margin_96;
+int padding = padding_96;
 
 int shown = 1;
 int font_ready;
@@ -44,6 +48,12 @@ int make_legend_font(void)
     if (font_ready)
         return 1;
     HDC dc = main_window_dc();
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    if (dpi <= 0)
+        dpi = 96;
+    margin = MulDiv(margin_96, dpi, 96);
+    padding = MulDiv(padding_96, dpi, 96);
+    int font_height = MulDiv(font_height_96, dpi, 96);
     HFONT font = CreateFontA(-font_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
                              DEFAULT_PITCH | FF_SWISS, font_face);
