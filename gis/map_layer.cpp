@@ -23,8 +23,7 @@ const float map_north = 30.90672f;
 const float map_width = 2.2686386f;
 const float map_height = 2.1375694f;
 
-const float bar_half = 0.0025f;
-const float bar_side = 0.005f;
+const float bar_side = 2.0f * ZIP_BAR_HALF;  // exactly 0.005f
 
 // A share over too few respondents shows fainter than a full bar, yet
 // clearly more solid than the bars a selection leaves translucent.
@@ -89,8 +88,8 @@ struct BarCorners {
 BarCorners bar_corners(int index)
 {
     BarCorners c;
-    float x0 = zip_longitude(index) - bar_half;
-    float y0 = zip_latitude(index) - bar_half;
+    float x0 = zip_longitude(index) - ZIP_BAR_HALF;
+    float y0 = zip_latitude(index) - ZIP_BAR_HALF;
     c.x[0] = x0;
     c.y[0] = y0;
     c.x[1] = x0 + bar_side;

@@ -3,6 +3,10 @@
 
 enum { LOCATED_ZIPS = 110 };
 
+// Every located area's bar is a square this far (degrees) from its
+// centroid on each side: drawing and framing must agree on it.
+const float ZIP_BAR_HALF = 0.0025f;
+
 // Longitude and latitude of zip index 0..598 (zip code - 77000); -1.0 for
 // an area without a location and for any index outside the table.
 float zip_longitude(int index);

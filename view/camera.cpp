@@ -32,7 +32,6 @@ const float SURVEY_TILT = 50.0f;
 const float SURVEY_FILL = 0.85f;       // of the view's half-extents
 const float SURVEY_MIN_HALF = 0.05f;   // degrees: a lone area shows its surroundings
 const float SURVEY_MIN_TOP = 0.1f;     // the least room above the location, in the same units
-const float BAR_HALF = 0.0025f;        // degrees, half a bar's footprint
 
 // Just beyond the near plane, so the pick point projects inside the frustum.
 const float PICK_EYE_Z = -4.00001f;
@@ -364,10 +363,10 @@ void survey_area_view(const float heights[], float aspect, float top_reserved, M
     for (int i = 0; i < ZIP_ENTRIES; ++i) {
         if (!framed(heights, any_bar, i))
             continue;
-        west = fminf(west, zip_longitude(i) - BAR_HALF);
-        east = fmaxf(east, zip_longitude(i) + BAR_HALF);
-        south = fminf(south, zip_latitude(i) - BAR_HALF);
-        north = fmaxf(north, zip_latitude(i) + BAR_HALF);
+        west = fminf(west, zip_longitude(i) - ZIP_BAR_HALF);
+        east = fmaxf(east, zip_longitude(i) + ZIP_BAR_HALF);
+        south = fminf(south, zip_latitude(i) - ZIP_BAR_HALF);
+        north = fmaxf(north, zip_latitude(i) + ZIP_BAR_HALF);
     }
     float centre_x = (west + east) * 0.5f;
     float centre_y = (south + north) * 0.5f;
@@ -401,8 +400,8 @@ void survey_area_view(const float heights[], float aspect, float top_reserved, M
         if (!framed(heights, any_bar, i))
             continue;
         for (int corner = 0; corner < 4; ++corner) {
-            Vec3 p = {zip_longitude(i) + (corner & 1 ? BAR_HALF : -BAR_HALF),
-                      zip_latitude(i) + (corner & 2 ? BAR_HALF : -BAR_HALF), heights[i]};
+            Vec3 p = {zip_longitude(i) + (corner & 1 ? ZIP_BAR_HALF : -ZIP_BAR_HALF),
+                      zip_latitude(i) + (corner & 2 ? ZIP_BAR_HALF : -ZIP_BAR_HALF), heights[i]};
             distance = fmaxf(distance, distance_for(m, p, limit_x, limit_top, limit_bottom));
         }
     }

@@ -18,11 +18,13 @@ short client_w;
 short client_h;
 unsigned char nav_code;
 
-// What a frame shows: the view and the map layer's generation.  The back
-// buffer holds `drawn`; the window shows `shown` unless `shown_stale`.
+// What a frame shows: the view, the map layer's generation and whether the
+// legend is on.  The back buffer holds `drawn`; the window shows `shown`
+// unless `shown_stale`.
 struct FrameContent {
     MapView view;
     unsigned generation;
+    int legend;
 };
 FrameContent drawn;
 FrameContent shown;
@@ -34,6 +36,7 @@ FrameContent current_content(void)
     memset(&content, 0, sizeof content);
     content.view = map_view;
     content.generation = map_generation();
+    content.legend = legend_shown();
     return content;
 }
 
