@@ -33,6 +33,8 @@ const float low_base_alpha = 0.45f;
 int selection = -1;
 int mode = BARS_COUNT;
 unsigned generation;
+MapChangeHandler change_handlers[MAP_CHANGE_HANDLERS];
+int change_handler_count;
 
 struct Tile {
     const char *path;
@@ -164,6 +166,12 @@ void compile_bar_sides(const TallyResult *result, const float heights[])
     glEndList();
 }
 
+void notify_map_change(void)
+{
+    for (int i = 0; i < change_handler_count; i++)
+        change_handlers[i]();
+}
+
 }  // namespace
 
 void make_bar_texture(void)
@@ -214,6 +222,7 @@ void refresh_map(void)
     compile_bar_tops(result, heights);
     compile_bar_sides(result, heights);
     generation++;
+    notify_map_change();
 }
 
 unsigned map_generation(void)
@@ -244,5 +253,14 @@ int selected_zip(void)
 
 void set_selected_zip(int index)
 {
+    if (index == selection)
+        return;
     selection = index;
+    notify_map_change();
+}
+
+void add_map_change_handler(MapChangeHandler handler)
+{
+    if (change_handler_count < MAP_CHANGE_HANDLERS)
+        change_handlers[change_handler_count++] = handler;
 }

@@ -29,3 +29,10 @@ void drawn_bar_heights(float heights[]);
 // The selected zip index, -1 for none.  Only select_zip changes it.
 int selected_zip(void);
 void set_selected_zip(int index);
+
+// Called after every rebuild of the bars and every change of the
+// selection, so that what shows the map's numbers outside the frame
+// follows it.  Up to MAP_CHANGE_HANDLERS; more are not called.
+enum { MAP_CHANGE_HANDLERS = 4 };
+typedef void (*MapChangeHandler)(void);
+void add_map_change_handler(MapChangeHandler handler);

@@ -28,11 +28,12 @@ const char counts_table_header[] =
     "question,answer,filters,zip_code,longitude,latitude,respondents,matching,"
     "percent_of_area,percent_of_total";
 
-void quote_csv_cell(const char *cell, char *text, size_t size)
+void quote_cell(const char *cell, char separator, char *text, size_t size)
 {
     if (size == 0)
         return;
-    if (!strpbrk(cell, ",\"\r\n")) {
+    const char specials[] = {separator, '"', '\r', '\n', '\0'};
+    if (!strpbrk(cell, specials)) {
         snprintf(text, size, "%s", cell);
         return;
     }
@@ -57,23 +58,25 @@ void format_degrees(float degrees, char *text, size_t size)
     }
 }
 
-int write_counts_table(const char *path, const TallyQuery *query, const TallyResult *result)
+int emit_counts_table(const TallyQuery *query, const TallyResult *result, char separator,
+                      CountsLineSink emit, void *context)
 {
     QueryText words;
     describe_query(query, &words);
     char question[QUOTED_BYTES], answer[QUOTED_BYTES], filters[QUOTED_BYTES];
-    quote_csv_cell(words.question, question, sizeof question);
-    quote_csv_cell(words.answer, answer, sizeof answer);
-    quote_csv_cell(words.filters, filters, sizeof filters);
+    quote_cell(words.question, separator, question, sizeof question);
+    quote_cell(words.answer, separator, answer, sizeof answer);
+    quote_cell(words.filters, separator, filters, sizeof filters);
 
-    if (!data_stream_create(path))
-        return 0;
     char line[LINE_BYTES];
     int length = snprintf(line, sizeof line, "%s\r\n", counts_table_header);
-    if (!data_stream_write(line, (size_t)length)) {
-        data_stream_discard();
+    // The column names hold no separator of either kind.
+    for (int c = 0; c < length; c++)
+        if (line[c] == ',')
+            line[c] = separator;
+    if (!emit(context, line, (size_t)length))
         return 0;
-    }
+    const char s = separator;
     for (int i = 0; i < ZIP_SLOTS; i++) {
         int located = zip_has_location(i);
         if (!located && result->counts[i] == 0)
@@ -85,13 +88,32 @@ int write_counts_table(const char *path, const TallyQuery *query, const TallyRes
         }
         share_cell(result->counts[i], result->bases[i], of_area, sizeof of_area);
         share_cell(result->counts[i], result->total, of_total, sizeof of_total);
-        length = snprintf(line, sizeof line, "%s,%s,%s,%d,%s,%s,%d,%d,%s,%s\r\n", question, answer,
-                          filters, ZIP_BASE + i, longitude, latitude, (int)result->bases[i],
-                          (int)result->counts[i], of_area, of_total);
-        if (!data_stream_write(line, (size_t)length)) {
-            data_stream_discard();
+        length = snprintf(line, sizeof line, "%s%c%s%c%s%c%d%c%s%c%s%c%d%c%d%c%s%c%s\r\n", question,
+                          s, answer, s, filters, s, ZIP_BASE + i, s, longitude, s, latitude, s,
+                          (int)result->bases[i], s, (int)result->counts[i], s, of_area, s,
+                          of_total);
+        if (!emit(context, line, (size_t)length))
             return 0;
-        }
+    }
+    return 1;
+}
+
+namespace {
+
+int write_to_data_stream(void *, const char *line, size_t length)
+{
+    return data_stream_write(line, length);
+}
+
+}  // namespace
+
+int write_counts_table(const char *path, const TallyQuery *query, const TallyResult *result)
+{
+    if (!data_stream_create(path))
+        return 0;
+    if (!emit_counts_table(query, result, ',', write_to_data_stream, nullptr)) {
+        data_stream_discard();
+        return 0;
     }
     return data_stream_commit();
 }

@@ -11,12 +11,20 @@
 extern const char counts_table_header[];
 
 // A text cell as RFC 4180 wants it: quoted, with quotes doubled, when it
-// holds a comma, a quote or a line break; as it is otherwise.
-void quote_csv_cell(const char *cell, char *text, size_t size);
+// holds the separator, a quote or a line break; as it is otherwise.
+void quote_cell(const char *cell, char separator, char *text, size_t size);
 // The shortest decimal that reads back as the same float ("-95.363").
 void format_degrees(float degrees, char *text, size_t size);
 
-// Writes a line for every zip index with a location or a matching record,
-// in zip order, through a temporary file; the target is replaced only when
+// Hands the table to `emit` a line at a time, CR LF included: the header,
+// then a line for every zip index with a location or a matching record, in
+// zip order.  Cells are separated by `separator`: ',' for the CSV file,
+// '\t' for text a spreadsheet pastes as cells.  1, or 0 as soon as `emit`
+// returns 0.
+typedef int (*CountsLineSink)(void *context, const char *line, size_t length);
+int emit_counts_table(const TallyQuery *query, const TallyResult *result, char separator,
+                      CountsLineSink emit, void *context);
+
+// Writes the CSV table through a temporary file; the target is replaced only when
 // everything was written.  1 or 0 (see data_stream_failure()).
 int write_counts_table(const char *path, const TallyQuery *query, const TallyResult *result);

@@ -43,13 +43,19 @@ TEST(CountsFile, OneLinePerLocatedOrMatchingZipInZipOrder)
 
 TEST(CountsFile, TextCellsAreQuotedAsRfc4180Says)
 {
-    // Commas show in the table above; here quotes and line breaks.
-    const std::pair<const char *, const char *> cases[] = {
-        {"plain", "plain"}, {"say \"no\"", "\"say \"\"no\"\"\""}, {"two\r\nlines", "\"two\r\nlines\""}};
+    // Commas show in the table above; here quotes, line breaks and tabs,
+    // which only a tab-separated table quotes.
+    const struct {
+        const char *cell;
+        char separator;
+        const char *quoted;
+    } cases[] = {{"plain", ',', "plain"}, {"say \"no\"", ',', "\"say \"\"no\"\"\""},
+                 {"two\r\nlines", ',', "\"two\r\nlines\""}, {"a\tb, c", ',', "\"a\tb, c\""},
+                 {"a\tb", '\t', "\"a\tb\""}, {"a, b", '\t', "a, b"}};
     for (const auto &c : cases) {
         char text[64];
-        quote_csv_cell(c.first, text, sizeof text);
-        EXPECT_STREQ(c.second, text);
+        quote_cell(c.cell, c.separator, text, sizeof text);
+        EXPECT_STREQ(c.quoted, text);
     }
 }
 
