@@ -513,7 +513,7 @@ TEST_F(Shell, InfoSaveWritesEachLineWithSpaceCrLf)
     // A log file that cannot be written is reported, never "Save complete".
     message_boxes().clear();
     std::string blocked = work_path("blocked.txt");
-    data_stream_inject_fault(FAULT_CREATE, 0);
+    data_stream_inject_fault(FAULT_CREATE, STAGING_NAMES);
     answer_file_dialog(blocked);
     SendMessageA(panel_window(PANEL_INFO), WM_COMMAND, MAKEWPARAM(IDC_INFO_SAVE, BN_CLICKED), 0);
     ASSERT_EQ(1u, message_boxes().size());
