@@ -365,7 +365,7 @@ int start_application(HINSTANCE instance, int show_command)
     register_main_class();
     if (!create_main_window(show_command))
         return 0;
-    init_gl_state();
+    init_gl_state(window_dc);
     build_menus();
     init_file_dialogs(main_window_handle);
     InitCommonControls();

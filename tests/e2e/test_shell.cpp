@@ -579,11 +579,8 @@ TEST_F(Shell, QuitReleasesEveryTextureAndList)
         EXPECT_FALSE(glIsTexture(texture)) << texture;
     for (GLuint list : lists)
         EXPECT_FALSE(glIsList(list)) << list;
-    // Back as they were, for the tests that follow; the legend makes its
-    // font again with the next frame.
-    make_bar_texture();
-    make_map();
-    refresh_map();
+    // Back as they were, for the tests that follow.
+    init_gl_state(main_window_dc());
 }
 
 namespace {
