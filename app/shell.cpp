@@ -144,16 +144,25 @@ HICON load_app_icon(int width_metric, int height_metric)
 // Puts the Demographics, GIS, Question and Info panels beside the main
 // window within its monitor's work area, apart from each other and off its
 // title and menu bar; over the map only where the screen has no room.
+// Started minimised, the window is placed as it will be restored.
 void place_panels(void)
 {
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoA(MonitorFromWindow(main_window_handle, MONITOR_DEFAULTTONEAREST), &monitor))
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    if (!GetMonitorInfoA(MonitorFromWindow(main_window_handle, MONITOR_DEFAULTTONEAREST), &monitor) ||
+        !GetWindowPlacement(main_window_handle, &placement))
         return;
-    RECT window;
-    GetWindowRect(main_window_handle, &window);
-    POINT client_origin = {0, 0};
-    ClientToScreen(main_window_handle, &client_origin);
+    // The restored rectangle counts from the work area's corner.
+    RECT window = placement.rcNormalPosition;
+    OffsetRect(&window, monitor.rcWork.left - monitor.rcMonitor.left,
+               monitor.rcWork.top - monitor.rcMonitor.top);
+    // The restored window's title and menu bar.
+    RECT bars = {0, 0, 0, 0};
+    AdjustWindowRectEx(&bars, (DWORD)GetWindowLongA(main_window_handle, GWL_STYLE) & ~WS_MINIMIZE,
+                       TRUE, (DWORD)GetWindowLongA(main_window_handle, GWL_EXSTYLE));
+    const int client_top = window.top - bars.top;
     const int count = (int)(sizeof placed_panels / sizeof placed_panels[0]);
     PanelRequest requests[count];
     for (int i = 0; i < count; i++) {
@@ -167,7 +176,7 @@ void place_panels(void)
                              monitor.rcWork.bottom};
     const ScreenRect main_area = {window.left, window.top, window.right, window.bottom};
     PanelPosition positions[count];
-    place_panels_apart(&work, &main_area, client_origin.y, requests, count, positions);
+    place_panels_apart(&work, &main_area, client_top, requests, count, positions);
     for (int i = 0; i < count; i++)
         SetWindowPos(panels[placed_panels[i].panel], nullptr, positions[i].x, positions[i].y, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -365,7 +374,7 @@ int start_application(HINSTANCE instance, int show_command)
     register_main_class();
     if (!create_main_window(show_command))
         return 0;
-    init_gl_state();
+    init_gl_state(window_dc);
     build_menus();
     init_file_dialogs(main_window_handle);
     InitCommonControls();

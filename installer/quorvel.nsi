@@ -2,7 +2,12 @@
 ; the user guide in a "Quorvel" folder under Program Files, a Start menu
 ; shortcut that starts the program in that folder (where it finds
 ; data\maps), and an uninstaller registered for Add/Remove Programs.
-; /S installs and uninstalls silently.
+; Installing again installs over the installed copy, in its folder.
+; Neither installing nor uninstalling goes ahead while the installed
+; Quorvel runs.  /S installs and uninstalls silently; a silent run that
+; finds Quorvel running ends with exit code 2 and changes nothing (the
+; uninstaller hands its work to a copy of itself, whose exit code comes
+; back only when it runs in place, with _?=<folder>).
 ;
 ; scripts/package builds it from the staged package folder:
 ;   makensis -DSTAGE=<folder of quorvel.exe> -DOUTFILE=<setup.exe> installer/quorvel.nsi
@@ -39,14 +44,54 @@ VIAddVersionKey FileDescription "${PRODUCT} ${VERSION} setup"
 VIAddVersionKey FileVersion "1.0.0.0"
 VIAddVersionKey CompanyName "${PUBLISHER}"
 
-Page directory
+Var installed_in
+
+Page directory skip_when_installed
 Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
+; One copy and one Add/Remove Programs entry: an installed copy is
+; installed over in its own folder, whatever folder was asked for.
+Function .onInit
+    SetRegView 64
+    ReadRegStr $installed_in HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    StrCmp $installed_in "" +2
+        StrCpy $INSTDIR $installed_in
+FunctionEnd
+
+Function skip_when_installed
+    StrCmp $installed_in "" +2
+        Abort
+FunctionEnd
+
+; Files of a running program can be neither replaced nor removed, and
+; both would fail quietly.  A running quorvel.exe refuses to be opened for
+; writing, whoever started it; the user closes it and tries again.
+!macro CLOSE_QUORVEL_FIRST un
+Function ${un}close_quorvel_first
+    check:
+    IfFileExists "$INSTDIR\quorvel.exe" 0 done
+    ClearErrors
+    FileOpen $0 "$INSTDIR\quorvel.exe" a
+    IfErrors running
+    FileClose $0
+    Goto done
+    running:
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+        "Quorvel is running. Close it, then choose Retry." /SD IDCANCEL IDRETRY check
+    SetErrorLevel 2
+    Quit
+    done:
+FunctionEnd
+!macroend
+!insertmacro CLOSE_QUORVEL_FIRST ""
+!insertmacro CLOSE_QUORVEL_FIRST "un."
+
 Section
     SetShellVarContext all
     SetRegView 64
+    Call close_quorvel_first
     SetOutPath "$INSTDIR"
     File "${STAGE}\quorvel.exe"
     File "${STAGE}\User Guide.txt"
@@ -84,6 +129,7 @@ SectionEnd
 Section "Uninstall"
     SetShellVarContext all
     SetRegView 64
+    Call un.close_quorvel_first
     Delete "${SHORTCUT}"
     Delete "$INSTDIR\quorvel.exe"
     Delete "$INSTDIR\User Guide.txt"

@@ -25,6 +25,7 @@ char temp_path[1024 + 8];
 int injected_fault = FAULT_NONE;
 int injected_nth;
 int write_calls;
+int create_calls;
 
 int fault_now(int step)
 {
@@ -32,6 +33,9 @@ int fault_now(int step)
         return 0;
     if (step == FAULT_WRITE && ++write_calls != injected_nth)
         return 0;
+    // A refused create refuses the staging names up to the nth.
+    if (step == FAULT_CREATE && ++create_calls < injected_nth)
+        return 1;
     injected_fault = FAULT_NONE;
     return 1;
 }
@@ -89,8 +93,10 @@ int write_buffered(void)
     return file_write(data_stream, buffer, bytes);
 }
 
-// Creates the temporary file under the first free name of
-// "<target>.~tmp", "<target>.~tmp1" ...; 0 when none could be created.
+// Creates the temporary file under the first name of "<target>.~tmp",
+// "<target>.~tmp1" ... that can be created; 0 when none can.  Any refusal
+// moves on, not only a taken name: the staging file of an earlier save may
+// still be on its way out, which refuses its name with access denied.
 int create_temp(const char *path)
 {
     for (int attempt = 0; attempt < STAGING_NAMES; attempt++) {
@@ -98,11 +104,8 @@ int create_temp(const char *path)
             snprintf(temp_path, sizeof temp_path, "%s.~tmp", path);
         else
             snprintf(temp_path, sizeof temp_path, "%s.~tmp%d", path, attempt);
-        int exists = 0;
-        if (file_create_new(temp_path, &data_stream, &exists))
+        if (!fault_now(FAULT_CREATE) && file_create_new(temp_path, &data_stream))
             return 1;
-        if (!exists)
-            return 0;
     }
     return 0;
 }
@@ -183,7 +186,8 @@ int data_stream_create(const char *path)
         return fail(DATA_CANT_CREATE);
     memcpy(target_path, path, length + 1);
     write_calls = 0;
-    if (fault_now(FAULT_CREATE) || !create_temp(path))
+    create_calls = 0;
+    if (!create_temp(path))
         return fail(DATA_CANT_CREATE);
     writing = 1;
     last_failure = DATA_OK;
@@ -267,4 +271,5 @@ void data_stream_inject_fault(int fault, int nth)
     injected_fault = fault;
     injected_nth = nth;
     write_calls = 0;
+    create_calls = 0;
 }

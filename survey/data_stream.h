@@ -35,7 +35,7 @@ void data_stream_close(void);
 
 // Writing.
 // How many names the temporary file may try: "<path>.~tmp", then
-// "<path>.~tmp1" and on, for names that are already taken.
+// "<path>.~tmp1" and on, for names that are taken or refused.
 enum { STAGING_NAMES = 100 };
 int data_stream_create(const char *path);
 int data_stream_write(const void *data, size_t bytes);
@@ -52,6 +52,7 @@ void data_stream_set_failure(int failure);
 const char *data_failure_phrase(int failure);
 
 // Test seam: makes the given step of the next writes fail.  `nth` counts
-// calls of that step from 1 (only meaningful for FAULT_WRITE).
+// calls of that step from 1: FAULT_WRITE fails the nth write, FAULT_CREATE
+// refuses the first nth staging names (at least one).
 enum DataFault { FAULT_NONE, FAULT_CREATE, FAULT_WRITE, FAULT_FLUSH, FAULT_CLOSE, FAULT_REPLACE };
 void data_stream_inject_fault(int fault, int nth);

@@ -14,9 +14,8 @@ const FileHandle NO_FILE = -1;
 
 // Every routine returns 1 on success and 0 on failure.
 int file_open_read(const char *path, FileHandle *file);
-// Creates the file only when no file of that name exists; on failure
-// *exists says whether that was the reason.
-int file_create_new(const char *path, FileHandle *file, int *exists);
+// Creates the file only when no file of that name exists.
+int file_create_new(const char *path, FileHandle *file);
 // Reads up to `bytes`; *got is 0 at the end of the file.
 int file_read(FileHandle file, void *buffer, size_t bytes, size_t *got);
 // Writes all `bytes`.

@@ -24,10 +24,9 @@ int file_open_read(const char *path, FileHandle *file)
     return 1;
 }
 
-int file_create_new(const char *path, FileHandle *file, int *exists)
+int file_create_new(const char *path, FileHandle *file)
 {
     int fd = open(path, O_WRONLY | O_CREAT | O_EXCL, 0666);
-    *exists = fd < 0 && errno == EEXIST;
     if (fd < 0)
         return 0;
     *file = fd;

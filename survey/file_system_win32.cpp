@@ -27,16 +27,12 @@ int file_open_read(const char *path, FileHandle *file)
     return 1;
 }
 
-int file_create_new(const char *path, FileHandle *file, int *exists)
+int file_create_new(const char *path, FileHandle *file)
 {
     HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
-        *exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    if (handle == INVALID_HANDLE_VALUE)
         return 0;
-    }
-    *exists = 0;
     *file = (FileHandle)handle;
     return 1;
 }

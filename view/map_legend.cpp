@@ -2,7 +2,6 @@
 
 #include <GL/gl.h>
 
-#include "app/shell.h"
 #include "gis/map_layer.h"
 #include "survey/readout.h"
 #include "survey/tally.h"
@@ -41,13 +40,12 @@ int make_font_lists(HDC dc, int first, int count)
            wglUseFontBitmapsA(dc, (DWORD)first, (DWORD)count, (DWORD)(LIST_LEGEND_FONT + first));
 }
 
-// Bitmap display lists of the font's characters, and their widths for
-// laying the text out.  1, or 0 when the driver offers no font lists.
-int make_legend_font(void)
+}  // namespace
+
+int make_legend_font(HDC dc)
 {
     if (font_ready)
         return 1;
-    HDC dc = main_window_dc();
     int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     if (dpi <= 0)
         dpi = 96;
@@ -83,6 +81,8 @@ int make_legend_font(void)
     return font_ready;
 }
 
+namespace {
+
 // How many characters of the text fit in `room` pixels, and their width.
 int fitting_length(const char *text, int room, int *width)
 {
@@ -100,7 +100,7 @@ int fitting_length(const char *text, int room, int *width)
 // The legend's text and its box; 0 when there is nothing to draw.
 int lay_out(LegendText *legend, RECT *box)
 {
-    if (!shown || !make_legend_font())
+    if (!shown || !font_ready)
         return 0;
     build_legend(tally_query(), tally_result(), bar_mode(), selected_zip(), legend);
     // A line too long for the window is cut at its edge, never wrapped.

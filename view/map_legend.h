@@ -19,5 +19,10 @@ int legend_shown(void);
 void draw_legend(void);
 // The box the legend takes in window pixels (y down); 0 while it is hidden.
 int legend_box(RECT *box);
-// Deletes the font's display lists; the next legend makes them again.
+// Bitmap display lists of the legend's font, as the window's device context
+// `dc` draws it at its DPI, in the current OpenGL context, and the widths
+// that lay the text out.  1, or 0 when the driver offers no font lists;
+// until it succeeds the legend shows nothing.
+int make_legend_font(HDC dc);
+// Deletes the font's display lists.
 void release_legend_font(void);

@@ -15,6 +15,8 @@ HWND owner_window;
 char readout[READOUT_BYTES];
 int active;
 int leave_tracked;
+// The client position of the last move without a button held.
+LPARAM resting_at;
 
 // Keeps the tip clear of the cursor, so it never takes the mouse.
 const int cursor_gap_x = 16;
@@ -33,6 +35,15 @@ TOOLINFOA tool(void)
     return info;
 }
 
+// A rebuild changes the numbers under the resting cursor, or flattens the
+// bar there.  Only a tip on show follows: a button press hides it, so none
+// appears while a button is held.
+void follow_map_change(void)
+{
+    if (active)
+        update_map_tooltip(0, resting_at);
+}
+
 }  // namespace
 
 void create_map_tooltip(HWND owner)
@@ -48,6 +59,7 @@ void create_map_tooltip(HWND owner)
     SendMessageA(tooltip, TTM_ADDTOOLA, 0, (LPARAM)&info);
     // A width limit lets the share readout take its own line.
     SendMessageA(tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
+    add_map_change_handler(follow_map_change);
 }
 
 void update_map_tooltip(WPARAM flags, LPARAM position)
@@ -62,6 +74,7 @@ void update_map_tooltip(WPARAM flags, LPARAM position)
         TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, owner_window, 0};
         leave_tracked = TrackMouseEvent(&track) ? 1 : 0;
     }
+    resting_at = position;
     int x = (short)LOWORD(position);
     int y = (short)HIWORD(position);
     int index;

@@ -130,7 +130,7 @@ void on_size(LPARAM size)
     glLoadMatrixf(projection);
 }
 
-void init_gl_state(void)
+void init_gl_state(HDC dc)
 {
     glDisable(GL_CULL_FACE);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -142,6 +142,7 @@ void init_gl_state(void)
     glLineWidth(2.0f);
     make_bar_texture();
     make_map();
+    make_legend_font(dc);
     refresh_map();
 }
 

@@ -42,7 +42,9 @@ int nav_command(void);
 void mark_frame_stale(void);
 
 void on_size(LPARAM size);
-void init_gl_state(void);
+// The fixed OpenGL state and the map's objects, with the legend's font as
+// the window's device context `dc` shows it.
+void init_gl_state(HDC dc);
 void draw_frame(void);
 void present_frame(void);
 void on_paint(HWND window, PAINTSTRUCT *paint);

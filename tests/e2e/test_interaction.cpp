@@ -156,6 +156,16 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
         post_mouse(main_window(), move.message, move.keys, bx, by + move.dy);
         EXPECT_EQ(move.shown, tooltip_shown()) << move.message << " " << move.keys << " " << move.dy;
     }
+    // The resting tip follows the answer picked with the keyboard and the
+    // bar mode.
+    SetFocus(GetDlgItem(question_panel(), IDC_QUESTION_ANSWER));
+    key_stroke(VK_DOWN, 0);
+    EXPECT_EQ("77005: 0 of 0 matching (0.00%)", tooltip_text());
+    key_stroke(VK_UP, 0);
+    send_command(CMD_BARS_SHARE);
+    EXPECT_EQ("77005: 1 of 8 matching (12.50%)\r\n1 of 1 respondents in the area (100.00%)", tooltip_text());
+    send_command(CMD_BARS_COUNT);
+    SetFocus(main_window());
 
     left_click_at(bar_top(index_77005));
     EXPECT_FALSE(tooltip_shown());
@@ -320,6 +330,11 @@ TEST_F(Interaction, UnderTiltAndSpinThePressFindsTheBarTop)
     post_mouse(main_window(), WM_MOUSEMOVE, 0, sx, sy);
     EXPECT_EQ("77004: 20 of 20 matching (100.00%)\r\n20 of 40 respondents in the area (50.00%)",
               tooltip_text());
+    // A filter that leaves no one there flattens the bar under the resting
+    // cursor: the tip goes.
+    choose_in_combo(demographics_panel(), IDC_DEMO_SEX, 2);
+    EXPECT_FALSE(tooltip_shown());
+    choose_in_combo(demographics_panel(), IDC_DEMO_SEX, 0);
     left_click(sx, sy);
     EXPECT_EQ(index_77004, selected_zip());
     post_mouse(main_window(), WM_MOUSEMOVE, 0, tx, ty);

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <process.h>
+#include <shellapi.h>
 
 #include <filesystem>
 #include <functional>
@@ -513,7 +514,7 @@ TEST_F(Shell, InfoSaveWritesEachLineWithSpaceCrLf)
     // A log file that cannot be written is reported, never "Save complete".
     message_boxes().clear();
     std::string blocked = work_path("blocked.txt");
-    data_stream_inject_fault(FAULT_CREATE, 0);
+    data_stream_inject_fault(FAULT_CREATE, STAGING_NAMES);
     answer_file_dialog(blocked);
     SendMessageA(panel_window(PANEL_INFO), WM_COMMAND, MAKEWPARAM(IDC_INFO_SAVE, BN_CLICKED), 0);
     ASSERT_EQ(1u, message_boxes().size());
@@ -579,11 +580,8 @@ TEST_F(Shell, QuitReleasesEveryTextureAndList)
         EXPECT_FALSE(glIsTexture(texture)) << texture;
     for (GLuint list : lists)
         EXPECT_FALSE(glIsList(list)) << list;
-    // Back as they were, for the tests that follow; the legend makes its
-    // font again with the next frame.
-    make_bar_texture();
-    make_map();
-    refresh_map();
+    // Back as they were, for the tests that follow.
+    init_gl_state(main_window_dc());
 }
 
 namespace {
@@ -600,10 +598,13 @@ BOOL CALLBACK find_process_windows(HWND window, LPARAM param)
     ProcessWindows *found = (ProcessWindows *)param;
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process != found->process)
-        return TRUE;
     char class_name[16] = "";
     GetClassNameA(window, class_name, sizeof class_name);
+    // Process 0: the first other process whose main window shows.
+    if (!found->process && process != GetCurrentProcessId() && strcmp(class_name, "mainw") == 0)
+        found->process = process;
+    if (process != found->process)
+        return TRUE;
     char caption[16] = "";
     GetWindowTextA(window, caption, sizeof caption);
     if (strcmp(class_name, "mainw") == 0)
@@ -622,18 +623,26 @@ std::string windows_path(const std::string &unix_path)
     return path;
 }
 
-// Starts a quorvel.exe in the given working directory, runs while_running
-// (if any) on its windows, ends it with the given message and returns its
-// exit code; *error_shown tells whether it showed an "ERROR!" box on the way.
+// Starts a quorvel.exe (or a shortcut to it, through the shell, as a click
+// on it does) in the given working directory, shown as `show` says, runs
+// while_running (if any) on its windows, ends it with the given message and
+// returns its exit code; *error_shown tells whether it showed an "ERROR!"
+// box on the way.
 DWORD run_program_and_end_it(const std::string &exe, const std::string &folder, UINT message,
                              WPARAM wparam, bool *error_shown,
-                             const std::function<void(const ProcessWindows &)> &while_running = {})
+                             const std::function<void(const ProcessWindows &)> &while_running = {},
+                             WORD show = SW_SHOWNORMAL)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = show;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &process)) {
+    // The shell hands back no process for a shortcut: its window names it.
+    bool shortcut = exe.size() > 4 && exe.compare(exe.size() - 4, 4, ".lnk") == 0;
+    if (shortcut ? (INT_PTR)ShellExecuteA(nullptr, "open", exe.c_str(), nullptr, folder.c_str(), show) <= 32
+                 : !CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                                   folder.c_str(), &startup, &process)) {
         ADD_FAILURE() << "cannot start " << exe;
         return 0xFFFFFFFF;
     }
@@ -645,6 +654,8 @@ DWORD run_program_and_end_it(const std::string &exe, const std::string &folder, 
         EnumWindows(find_process_windows, (LPARAM)&found);
     }
     EXPECT_NE(nullptr, found.main);
+    if (shortcut)
+        process.hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, found.process);
     pump_messages(300);
     EnumWindows(find_process_windows, (LPARAM)&found);
     *error_shown = found.error_box != nullptr;
@@ -720,7 +731,15 @@ TEST_F(Shell, QuitAndClosingTheWindowBothExitWithZero)
     std::string exe = windows_path(QUORVEL_EXE);
     EXPECT_EQ(0u, run_program_and_end_it(exe, work_dir(), WM_COMMAND, CMD_QUIT, &error_shown));
     EXPECT_FALSE(error_shown);
-    EXPECT_EQ(0u, run_program_and_end_it(exe, work_dir(), WM_CLOSE, 0, &error_shown));
+    // Started minimised, as a shortcut set to "Run: Minimized" starts it: the
+    // panels lie beside the window as it is restored.
+    const auto restore = [](const ProcessWindows &program) {
+        EXPECT_TRUE(IsIconic(program.main));
+        SendMessageA(program.main, WM_SYSCOMMAND, SC_RESTORE, 0);
+        expect_panels_tidy(program.main, program_panels(program.process), "+++?");
+    };
+    EXPECT_EQ(0u, run_program_and_end_it(exe, work_dir(), WM_CLOSE, 0, &error_shown, restore,
+                                         SW_SHOWMINNOACTIVE));
     EXPECT_FALSE(error_shown);
 }
 
@@ -871,9 +890,14 @@ TEST_F(Shell, TheInstallerInstallsAWorkingProgramAndUninstallsItWhole)
         GTEST_SKIP() << "QUORVEL_INSTALLER is not set (scripts/test sets it)";
     std::string setup = windows_path(installer);
     ASSERT_EQ(0, _spawnl(_P_WAIT, setup.c_str(), setup.c_str(), "/S", nullptr));
-
     std::string folder = uninstall_value("InstallLocation");
     EXPECT_EQ("Quorvel", std::filesystem::path(folder).filename().string());
+    // Installing again, into another folder, installs over the one copy.
+    ASSERT_EQ(0, _spawnl(_P_WAIT, setup.c_str(), setup.c_str(), "/S", "/D=C:\\QuorvelElsewhere",
+                         nullptr));
+    EXPECT_FALSE(std::filesystem::exists("C:\\QuorvelElsewhere"));
+    EXPECT_EQ(folder, uninstall_value("InstallLocation"));
+
     const std::string uninstaller = folder + "\\Uninstall.exe";
     const std::pair<const char *, std::string> entry[] = {
         {"DisplayName", "Quorvel 1.0 beta"}, {"DisplayVersion", "1.0 beta"},
@@ -887,27 +911,40 @@ TEST_F(Shell, TheInstallerInstallsAWorkingProgramAndUninstallsItWhole)
                              "data\\maps\\lr.bmp", "data\\maps\\ul.bmp", "data\\maps\\ur.bmp",
                              "data\\samples\\sample-survey.qvd", "data\\samples\\sample-survey.csv"})
         EXPECT_TRUE(std::filesystem::exists(folder + "\\" + file)) << file;
-    // The Start menu shortcut for all users; the program starts in the
-    // install folder, its working folder, and finds its map there.
+    // The Start menu shortcut for all users, started from C:\ as a click
+    // on it is: the program runs in the install folder, its working folder,
+    // and finds its map there.  While it runs, installing and uninstalling
+    // (in place, so that its exit code comes back) end with exit code 2 and
+    // write or remove nothing.
     std::string link = std::string(getenv("ProgramData")) +
                        "\\Microsoft\\Windows\\Start Menu\\Programs\\Quorvel.lnk";
     EXPECT_TRUE(std::filesystem::exists(link)) << link;
+    std::string quoted = "\"" + uninstaller + "\"", in_place = "_?=" + folder;
+    const std::string readme = folder + "\\data\\samples\\README.md";
+    const std::vector<uint8_t> edited = {'e', 'd', 'i', 't', 'e', 'd'};
+    write_file_bytes(readme, edited);
     bool error_shown;
-    EXPECT_EQ(0u, run_program_and_end_it(folder + "\\quorvel.exe", folder, WM_COMMAND, CMD_QUIT,
-                                         &error_shown));
+    const auto while_running = [&](const ProcessWindows &) {
+        EXPECT_EQ(2, _spawnl(_P_WAIT, setup.c_str(), setup.c_str(), "/S", nullptr));
+        EXPECT_EQ(2, _spawnl(_P_WAIT, uninstaller.c_str(), quoted.c_str(), "/S", in_place.c_str(), nullptr));
+        EXPECT_EQ(edited, file_bytes(readme));
+    };
+    EXPECT_EQ(0u, run_program_and_end_it(link, "C:\\", WM_COMMAND, CMD_QUIT, &error_shown, while_running));
     EXPECT_FALSE(error_shown) << "the installed program could not read its base map";
 
     // The uninstaller hands its work to a copy of itself and returns; the
-    // copy removes the folder, the shortcut and the entry.
-    std::string quoted = "\"" + uninstaller + "\"";
+    // copy removes the shortcut, the entry and every file and folder it
+    // installed, leaving only the user's own.
+    const std::string theirs = folder + "\\my survey.qvd";
+    write_file_bytes(theirs, edited);
     EXPECT_EQ(0, _spawnl(_P_WAIT, uninstaller.c_str(), quoted.c_str(), "/S", nullptr));
-    for (int tries = 0; tries < 300 && (std::filesystem::exists(folder) ||
-                                         uninstall_value("DisplayName") != "(missing)");
-         tries++)
+    for (int tries = 0; tries < 300 && uninstall_value("DisplayName") != "(missing)"; tries++)
         pump_messages(100);
-    EXPECT_FALSE(std::filesystem::exists(folder));
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(folder), {}));
+    EXPECT_EQ(edited, file_bytes(theirs));
     EXPECT_EQ("(missing)", uninstall_value("DisplayName"));
     EXPECT_FALSE(std::filesystem::exists(link));
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(Shell, ThePackageUnpacksIntoAWorkingProgram)

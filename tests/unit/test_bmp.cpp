@@ -396,7 +396,7 @@ TEST(WriteBmp, FailedWriteLeavesThePreviousFile)
         int fault;
         int nth;
     } cases[] = {
-        {"create", FAULT_CREATE, 0},
+        {"create", FAULT_CREATE, STAGING_NAMES},
         {"header write", FAULT_WRITE, 1},
         {"first row write", FAULT_WRITE, 2},
         {"last row write", FAULT_WRITE, 4},

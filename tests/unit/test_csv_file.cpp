@@ -392,7 +392,7 @@ TEST_F(CsvFile, AFailedExportLeavesThePreviousFileAndNoTemporaryFile)
     };
     // Three header pieces and three record lines: writes 1 to 6.
     const Case cases[] = {
-        {"create", FAULT_CREATE, 0, DATA_CANT_CREATE}, {"first header piece", FAULT_WRITE, 1, DATA_CANT_WRITE},
+        {"create", FAULT_CREATE, STAGING_NAMES, DATA_CANT_CREATE}, {"first header piece", FAULT_WRITE, 1, DATA_CANT_WRITE},
         {"last header piece", FAULT_WRITE, 3, DATA_CANT_WRITE}, {"first record", FAULT_WRITE, 4, DATA_CANT_WRITE},
         {"last record", FAULT_WRITE, 6, DATA_CANT_WRITE},    {"flush", FAULT_FLUSH, 0, DATA_CANT_WRITE},
         {"close", FAULT_CLOSE, 0, DATA_CANT_WRITE},           {"replace", FAULT_REPLACE, 0, DATA_CANT_REPLACE},

@@ -17,6 +17,7 @@
 
 #include <stdint.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -120,7 +121,7 @@ TEST_F(FaultInjectionTest, EveryFailedStepLeavesThePreviousFile)
         int writes = count_writes(writer, &expected);
         ASSERT_GE(writes, 0);
 
-        std::vector<Step> steps = { { "create", FAULT_CREATE, 0, DATA_CANT_CREATE },
+        std::vector<Step> steps = { { "create", FAULT_CREATE, STAGING_NAMES, DATA_CANT_CREATE },
                                     { "flush", FAULT_FLUSH, 0, DATA_CANT_WRITE },
                                     { "close", FAULT_CLOSE, 0, DATA_CANT_WRITE },
                                     { "replace", FAULT_REPLACE, 0, DATA_CANT_REPLACE } };
@@ -167,21 +168,38 @@ TEST_F(FaultInjectionTest, EveryFailedStepLeavesThePreviousFile)
     }
 }
 
-TEST_F(FaultInjectionTest, ASaveRefusesWhenEveryTemporaryNameIsTaken)
+// Staging names are tried in turn, past those taken and those refused for
+// another reason (an earlier save's staging file still on its way out); the
+// save fails only when not one is left, and no one's file is touched.
+TEST_F(FaultInjectionTest, ASaveTakesTheFirstStagingNameThatCanBeMade)
 {
+    struct Case { int refused; int taken_after; int saved; };
+    const Case cases[] = { { 0, STAGING_NAMES, 0 }, { 1, 0, 1 }, { 1, 2, 1 },
+                           { STAGING_NAMES - 1, 0, 1 }, { STAGING_NAMES - 2, 2, 0 },
+                           { STAGING_NAMES, 0, 0 } };
     fill_store(3);
     std::string path = temp_path("crowded.qvd");
-    ASSERT_TRUE(write_file_text(path, "old"));
-    for (int i = 0; i < STAGING_NAMES; i++)
-        ASSERT_TRUE(write_file_text(path + ".~tmp" + (i ? std::to_string(i) : ""), "theirs"));
-    EXPECT_EQ(0, write_records(path.c_str()));
-    EXPECT_EQ(DATA_CANT_CREATE, data_stream_failure());
-    EXPECT_EQ(3u, read_file_bytes(path).size());
-    ASSERT_EQ((size_t)STAGING_NAMES, files_containing(test_temp_dir(), ".~tmp").size());
-    for (const std::string &name : files_containing(test_temp_dir(), ".~tmp")) {
-        EXPECT_EQ(6u, read_file_bytes(temp_path(name)).size()) << name;
-        remove(temp_path(name).c_str());
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.refused) + " refused, then " + std::to_string(c.taken_after) +
+                     " taken");
+        ASSERT_TRUE(write_file_text(path, "old"));
+        std::vector<std::string> theirs;
+        for (int i = c.refused; i < c.refused + c.taken_after; i++) {
+            theirs.push_back("crowded.qvd.~tmp" + (i ? std::to_string(i) : std::string()));
+            ASSERT_TRUE(write_file_text(temp_path(theirs.back()), "theirs"));
+        }
+        std::sort(theirs.begin(), theirs.end());
+        data_stream_inject_fault(c.refused ? FAULT_CREATE : FAULT_NONE, c.refused);
+        EXPECT_EQ(c.saved, write_records(path.c_str()));
+        EXPECT_EQ(c.saved ? DATA_OK : DATA_CANT_CREATE, data_stream_failure());
+        EXPECT_EQ(c.saved ? 3u * RECORD_BYTES : 3u, read_file_bytes(path).size());
+        EXPECT_EQ(theirs, files_containing(test_temp_dir(), ".~tmp"));
+        for (const std::string &name : theirs) {
+            EXPECT_EQ(6u, read_file_bytes(temp_path(name)).size()) << name;
+            remove(temp_path(name).c_str());
+        }
     }
+    remove(path.c_str());
 }
 
 }  // namespace

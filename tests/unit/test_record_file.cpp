@@ -215,7 +215,7 @@ TEST_F(RecordFileTest, FailedWriteKeepsThePreviousFileAndLeavesNoTemporary)
 {
     struct Case { const char *name; int fault; int nth; int failure; };
     const Case cases[] = {
-        { "create", FAULT_CREATE, 1, DATA_CANT_CREATE },
+        { "create", FAULT_CREATE, STAGING_NAMES, DATA_CANT_CREATE },
         { "first write", FAULT_WRITE, 1, DATA_CANT_WRITE },
         { "later write", FAULT_WRITE, 3, DATA_CANT_WRITE },
         { "flush", FAULT_FLUSH, 1, DATA_CANT_WRITE },

@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -94,7 +95,7 @@ inline bool file_exists(const std::string &path)
     return std::filesystem::exists(path, error);
 }
 
-// Names of the files in `dir` whose names hold `text`.
+// Names of the files in `dir` whose names hold `text`, sorted.
 inline std::vector<std::string> files_containing(const std::string &dir, const std::string &text)
 {
     std::vector<std::string> found;
@@ -104,5 +105,6 @@ inline std::vector<std::string> files_containing(const std::string &dir, const s
         if (name.find(text) != std::string::npos)
             found.push_back(name);
     }
+    std::sort(found.begin(), found.end());
     return found;
 }
