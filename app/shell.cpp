@@ -125,6 +125,16 @@ void show_menu_checks(void)
                   MF_BYCOMMAND | (legend_shown() ? MF_CHECKED : MF_UNCHECKED));
 }
 
+// A new data set: the view frames it while the user has not moved it, and
+// the completion message, if any, shows over the new map.
+void show_new_data(const char *completion)
+{
+    show_survey_area_if_untouched();
+    redraw_map();
+    if (completion)
+        MessageBoxA(nullptr, completion, "Info", MB_OK);
+}
+
 void fail_start(const char *what)
 {
     char text[160];
@@ -270,8 +280,14 @@ void redraw_map(void)
 void on_command(WPARAM wparam)
 {
     switch (LOWORD(wparam)) {
-    case CMD_LOAD_DATA: load_data_command(); break;
-    case CMD_IMPORT_CSV: import_csv_command(); break;
+    case CMD_LOAD_DATA:
+        if (load_data_command())
+            show_new_data("Load complete");
+        break;
+    case CMD_IMPORT_CSV:
+        if (import_csv_command())
+            show_new_data("Import complete");
+        break;
     case CMD_EXPORT_CSV: export_csv_command(); break;
     case CMD_EXPORT_COUNTS: export_counts_command(); break;
     case CMD_SAVE_DATA: save_data_command(); break;
