@@ -75,6 +75,13 @@ Bytes hand_made_bmp(int32_t width, int32_t height)
     return bytes;
 }
 
+int append_bytes(void *context, const void *bytes, size_t size)
+{
+    Bytes *to = (Bytes *)context;
+    to->insert(to->end(), (const unsigned char *)bytes, (const unsigned char *)bytes + size);
+    return 1;
+}
+
 bool same_image(const RgbImage &a, const RgbImage &b)
 {
     return a.width == b.width && a.height == b.height && a.bytes_per_pixel == b.bytes_per_pixel &&
@@ -175,6 +182,11 @@ TEST(WriteBmp, EveryPaddingCaseRoundTrips)
         Bytes file = read_file_bytes(path);
         ASSERT_EQ(c.file_size, file.size());
         EXPECT_EQ(c.file_size, get32(file, 2));
+        // The DIB the clipboard takes is the file without its file header.
+        Bytes dib;
+        ASSERT_EQ(1, emit_dib(&image, append_bytes, &dib));
+        EXPECT_EQ(Bytes(file.begin() + 14, file.end()), dib);
+        EXPECT_EQ(dib.size(), dib_bytes(&image));
         RgbImage back = {0, 0, 0, nullptr};
         ASSERT_EQ(1, read_bmp(path.c_str(), &back));
         EXPECT_TRUE(same_image(image, back));
@@ -382,6 +394,9 @@ TEST(WriteBmp, RefusedRecordsLeaveThePreviousFile)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(0, write_bmp(path.c_str(), &c.image));
+        Bytes dib;
+        EXPECT_EQ(0u, dib_bytes(&c.image));
+        EXPECT_TRUE(emit_dib(&c.image, append_bytes, &dib) == 0 && dib.empty());
         EXPECT_EQ(before, read_file_bytes(path));
         EXPECT_TRUE(no_temp_files());
     }
