@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "app/shell.h"
+#include "gis/png.h"
 #include "panels/file_dialogs.h"
 #include "survey/data_stream.h"
 #include "view/map_view.h"
@@ -24,6 +25,11 @@ struct PrintJob {
 };
 
 PrintJob print_job;
+
+// The snapshot's file types, the BMP first as it always was.
+enum { SNAPSHOT_BMP, SNAPSHOT_PNG, SNAPSHOT_TYPES };
+const FileType snapshot_types[SNAPSHOT_TYPES] = {{"Bitmap (*.bmp)", ".bmp"},
+                                                 {"PNG image (*.png)", ".png"}};
 
 // The panels in the order their visibility is renewed after a capture.
 const int captured_panels[PANEL_COUNT] = {PANEL_DEMOGRAPHICS, PANEL_QUESTION, PANEL_GIS,
@@ -58,6 +64,13 @@ int capture_view(RgbImage *image)
             ShowWindow(window, SW_SHOW);
     }
     return 1;
+}
+
+// The screen's resolution, recorded in PNG snapshots.
+int screen_dpi(void)
+{
+    int dpi = GetDeviceCaps(main_window_dc(), LOGPIXELSX);
+    return dpi > 0 ? dpi : 96;
 }
 
 void restart_timer(void)
@@ -137,8 +150,11 @@ void save_snapshot(void)
         MessageBoxA(nullptr, "save_snapshot() - can't capture the map view!\n", "ERROR!", MB_OK);
     } else {
         char path[PATH_BYTES];
-        if (choose_save_file(path, ".bmp")) {
-            if (write_bmp(path, &image)) {
+        int type = SNAPSHOT_BMP;
+        if (choose_save_file_of_type(path, snapshot_types, SNAPSHOT_TYPES, &type)) {
+            int written = type == SNAPSHOT_PNG ? write_png(path, &image, screen_dpi())
+                                               : write_bmp(path, &image);
+            if (written) {
                 MessageBoxA(nullptr, "Save complete", "Info", MB_OK);
             } else {
                 write_failure_box(path);

@@ -23,7 +23,11 @@
 
 namespace {
 
-std::deque<std::string> file_answers;
+struct FileAnswer {
+    std::string path;
+    int file_type;
+};
+std::deque<FileAnswer> file_answers;
 std::deque<int> question_answers;
 std::vector<BoxRecord> boxes;
 int unanswered;
@@ -32,6 +36,7 @@ HHOOK cbt_hook;
 enum { ANSWER_TIMER = 0x5E2E, WATCHDOG_TIMER = 0x5E2F };
 const int explorer_name_box = 0x47C;  // cmb13
 const int classic_name_box = 0x480;   // edt1
+const int file_type_list = 0x470;     // cmb1
 
 bool is_program_panel(HWND window)
 {
@@ -86,13 +91,20 @@ void CALLBACK answer_dialog(HWND dialog, UINT, UINT_PTR id, DWORD)
         press(dialog, IDCANCEL);
         return;
     }
-    std::string answer = file_answers.front();
+    FileAnswer answer = file_answers.front();
     file_answers.pop_front();
-    if (answer.empty()) {
+    if (answer.path.empty()) {
         press(dialog, IDCANCEL);
         return;
     }
-    SetWindowTextA(name_box, answer.c_str());
+    if (answer.file_type > 1) {
+        // As a pick from the list notifies the dialog.
+        HWND list = GetDlgItem(dialog, file_type_list);
+        SendMessageA(list, CB_SETCURSEL, (WPARAM)(answer.file_type - 1), 0);
+        for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(file_type_list, code), (LPARAM)list);
+    }
+    SetWindowTextA(name_box, answer.path.c_str());
     press(dialog, IDOK);
 }
 
@@ -187,14 +199,14 @@ void send_command(int id)
     SendMessageA(main_window(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
-void answer_file_dialog(const std::string &path)
+void answer_file_dialog(const std::string &path, int file_type)
 {
-    file_answers.push_back(path);
+    file_answers.push_back({path, file_type});
 }
 
 void cancel_file_dialog(void)
 {
-    file_answers.push_back("");
+    file_answers.push_back({"", 1});
 }
 
 void answer_question_box(int button)

@@ -37,9 +37,10 @@ void pump_messages(int ms);
 void send_command(int id);
 
 // Modal dialogs: file dialogs take the scripted answers in order (an empty
-// name cancels); message boxes are recorded and confirmed, those that ask
-// with the next scripted button (IDYES when none is left).
-void answer_file_dialog(const std::string &path);
+// name cancels), choosing the numbered entry of the file-type list first
+// when it is not the first; message boxes are recorded and confirmed, those
+// that ask with the next scripted button (IDYES when none is left).
+void answer_file_dialog(const std::string &path, int file_type = 1);
 void cancel_file_dialog(void);
 void answer_question_box(int button);
 struct BoxRecord {

@@ -28,6 +28,11 @@
 #include "view/map_view.h"
 #include "view/page_layout.h"
 
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
+#include <stb_image.h>
+
 namespace {
 
 const char *const kHeader =
@@ -50,6 +55,27 @@ std::string text_of(const std::string &path)
 {
     std::vector<uint8_t> bytes = file_bytes(path);
     return std::string(bytes.begin(), bytes.end());
+}
+
+// A PNG file's pixels, rows bottom first as a frame holds them; empty when
+// it cannot be decoded.  *dots_per_metre receives its pHYs resolution.
+std::vector<uint8_t> png_pixels(const std::string &path, int *width, int *height,
+                                uint32_t *dots_per_metre)
+{
+    std::vector<uint8_t> file = file_bytes(path), pixels;
+    int channels = 0;
+    unsigned char *decoded = stbi_load_from_memory(file.data(), (int)file.size(), width, height,
+                                                   &channels, 3);
+    if (!decoded)
+        return pixels;
+    size_t row = (size_t)*width * 3;
+    for (int r = *height - 1; r >= 0; r--)
+        pixels.insert(pixels.end(), decoded + r * row, decoded + (r + 1) * row);
+    stbi_image_free(decoded);
+    *dots_per_metre = 0;
+    if (file.size() > 45 && memcmp(&file[37], "pHYs", 4) == 0)
+        *dots_per_metre = (uint32_t)file[41] << 24 | file[42] << 16 | file[43] << 8 | file[44];
+    return pixels;
 }
 
 bool starts_with(const std::string &text, const std::string &start)
@@ -381,6 +407,19 @@ TEST_F(Output, SnapshotEqualsTheFrameAtEvenAndOddWidths)
         size_t bytes = (size_t)image.width * image.height * 3;
         ASSERT_EQ(frame.pixels.size(), bytes);
         EXPECT_EQ(0, memcmp(frame.pixels.data(), image.pixels, bytes));
+
+        // The same as a PNG, chosen from the types or typed; at 96 DPI.
+        std::string png = work_path("shot-" + std::to_string(width));
+        answer_file_dialog(width == 1000 ? png : png + ".png", width == 1000 ? 2 : 1);
+        send_command(CMD_SAVE_SNAPSHOT);
+        EXPECT_EQ("Save complete", message_boxes().back().text);
+        int png_width = 0, png_height = 0;
+        uint32_t dots_per_metre = 0;
+        std::vector<uint8_t> pixels = png_pixels(png + ".png", &png_width, &png_height, &dots_per_metre);
+        EXPECT_TRUE(png_width == width && png_height == 600);
+        EXPECT_TRUE(pixels.size() == bytes && memcmp(pixels.data(), image.pixels, bytes) == 0);
+        EXPECT_EQ(3780u, dots_per_metre);
+        EXPECT_FALSE(std::filesystem::exists(png + ".png.bmp"));
         image_free(&image);
         // So the picture carries the legend as the frame does; switched
         // off ("Show Legend" unchecked) for the odd width, neither has it.
@@ -433,6 +472,19 @@ TEST_F(Output, FailedSnapshotWriteReportsAnError)
         << message_boxes()[0].text;
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_TRUE(timer_runs());
+
+    // A PNG over a previous one: that one stays as it was.
+    path = work_path("failed-shot.png");
+    write_file_bytes(path, {'o', 'l', 'd'});
+    message_boxes().clear();
+    data_stream_inject_fault(FAULT_WRITE, 3);
+    answer_file_dialog(work_path("failed-shot"), 2);
+    send_command(CMD_SAVE_SNAPSHOT);
+    ASSERT_EQ(2u, message_boxes().size());
+    EXPECT_EQ("Confirm Save As", message_boxes()[0].caption);
+    EXPECT_EQ("save_snapshot() - can't write snapshot file: " + path + "!\n", message_boxes()[1].text);
+    EXPECT_EQ((std::vector<uint8_t>{'o', 'l', 'd'}), file_bytes(path));
+    EXPECT_FALSE(std::filesystem::exists(path + ".~tmp"));
 }
 
 // A 24-bit DIB section standing in for a printer page.
