@@ -7,6 +7,7 @@
 #include "gis/gis_panel.h"
 #include "gis/map_layer.h"
 #include "panels/about_box.h"
+#include "panels/clipboard.h"
 #include "panels/demographics_panel.h"
 #include "panels/file_dialogs.h"
 #include "panels/info_panel.h"
@@ -41,11 +42,15 @@ struct MenuPopup {
     int item_count;
 };
 
+// A tab puts the shortcut at the item's right edge.
 const MenuItem file_items[] = {
-    {"Load Data..", CMD_LOAD_DATA}, {"Save Data..", CMD_SAVE_DATA},
+    {"Load Data..\tCtrl+O", CMD_LOAD_DATA}, {"Save Data..\tCtrl+S", CMD_SAVE_DATA},
     {"Import CSV..", CMD_IMPORT_CSV}, {"Export CSV..", CMD_EXPORT_CSV},
     {"Export Counts..", CMD_EXPORT_COUNTS},
-    {"Save Snapshot..", CMD_SAVE_SNAPSHOT}, {"Print..", CMD_PRINT}, {"Quit", CMD_QUIT},
+    {"Save Snapshot..", CMD_SAVE_SNAPSHOT}, {"Print..\tCtrl+P", CMD_PRINT}, {"Quit", CMD_QUIT},
+};
+const MenuItem edit_items[] = {
+    {"Copy Map\tCtrl+C", CMD_COPY_MAP}, {"Copy Counts\tCtrl+Shift+C", CMD_COPY_COUNTS},
 };
 const MenuItem location_items[] = {
     {"Default Location", CMD_DEFAULT_LOCATION}, {"Saved Location", CMD_SAVED_LOCATION},
@@ -70,10 +75,11 @@ const MenuItem help_items[] = {
 };
 
 #define ITEMS(a) a, (int)(sizeof a / sizeof a[0])
-enum { FILE_POPUP, LOCATION_POPUP, QUESTION_POPUP, DEMOGRAPHICS_POPUP, PANEL_POPUP, HELP_POPUP,
-       POPUP_COUNT };
+enum { FILE_POPUP, EDIT_POPUP, LOCATION_POPUP, QUESTION_POPUP, DEMOGRAPHICS_POPUP, PANEL_POPUP,
+       HELP_POPUP, POPUP_COUNT };
 const MenuPopup popups[POPUP_COUNT] = {
     {"File", ITEMS(file_items)},
+    {"Edit", ITEMS(edit_items)},
     {"Location", ITEMS(location_items)},
     {"Question", ITEMS(question_items)},
     {"Demographics", ITEMS(demographics_items)},
@@ -294,6 +300,8 @@ void on_command(WPARAM wparam)
     case CMD_ABOUT: show_panel(PANEL_ABOUT); break;
     case CMD_SAVE_SNAPSHOT: save_snapshot(); break;
     case CMD_PRINT: print_view(); break;
+    case CMD_COPY_MAP: copy_map(); break;
+    case CMD_COPY_COUNTS: copy_counts(); break;
     case CMD_QUIT: quit_application(); break;
     case CMD_SHOW_DEMOGRAPHICS: show_panel(PANEL_DEMOGRAPHICS); break;
     case CMD_SHOW_QUESTION: show_panel(PANEL_QUESTION); break;

@@ -9,6 +9,7 @@
 
 #include "app/shell.h"
 #include "gis/png.h"
+#include "panels/clipboard.h"
 #include "panels/file_dialogs.h"
 #include "survey/data_stream.h"
 #include "view/map_view.h"
@@ -71,6 +72,14 @@ int screen_dpi(void)
 {
     int dpi = GetDeviceCaps(main_window_dc(), LOGPIXELSX);
     return dpi > 0 ? dpi : 96;
+}
+
+int copy_to(void *context, const void *bytes, size_t size)
+{
+    uint8_t **at = (uint8_t **)context;
+    memcpy(*at, bytes, size);
+    *at += size;
+    return 1;
 }
 
 void restart_timer(void)
@@ -159,6 +168,24 @@ void save_snapshot(void)
             } else {
                 write_failure_box(path);
             }
+        }
+    }
+    image_free(&image);
+    restart_timer();
+}
+
+void copy_map(void)
+{
+    RgbImage image = {0, 0, 0, nullptr};
+    if (!capture_view(&image)) {
+        MessageBoxA(nullptr, "copy_map() - can't capture the map view!\n", "ERROR!", MB_OK);
+    } else {
+        ClipboardItem dib = {CF_DIB, clipboard_memory("copy_map", (size_t)dib_bytes(&image))};
+        if (dib.memory) {
+            uint8_t *at = (uint8_t *)GlobalLock(dib.memory);
+            emit_dib(&image, copy_to, &at);
+            GlobalUnlock(dib.memory);
+            put_on_clipboard("copy_map", &dib, 1);
         }
     }
     image_free(&image);

@@ -51,6 +51,8 @@
 #define CMD_BARS_COUNT                  52
 #define CMD_BARS_SHARE                  53
 #define CMD_SHOW_LEGEND                 54
+#define CMD_COPY_MAP                    60
+#define CMD_COPY_COUNTS                 61
 
 /* Demographics panel (IDD_DEMOGRAPHICS) */
 #define IDC_DEMO_GROUP_OTHER            1000

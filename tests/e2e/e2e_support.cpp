@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -330,6 +331,27 @@ std::vector<uint8_t> file_bytes(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<uint8_t> clipboard_bytes(UINT format)
+{
+    std::vector<uint8_t> bytes;
+    if (!OpenClipboard(nullptr))
+        return bytes;
+    HGLOBAL memory = GetClipboardData(format);
+    const uint8_t *data = memory ? (const uint8_t *)GlobalLock(memory) : nullptr;
+    if (data) {
+        bytes.assign(data, data + GlobalSize(memory));
+        GlobalUnlock(memory);
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+std::string clipboard_text(UINT format)
+{
+    std::vector<uint8_t> bytes = clipboard_bytes(format);
+    return std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
 }
 
 void write_file_bytes(const std::string &path, const std::vector<uint8_t> &bytes)

@@ -79,6 +79,10 @@ RespondentRecord respondent(int zip_code);
 void use_records(const std::vector<RespondentRecord> &records);
 
 std::vector<uint8_t> file_bytes(const std::string &path);
+// What the clipboard holds in a format: its whole memory block, or as text
+// up to its terminating NUL; empty when it holds nothing in that format.
+std::vector<uint8_t> clipboard_bytes(UINT format);
+std::string clipboard_text(UINT format);
 void write_file_bytes(const std::string &path, const std::vector<uint8_t> &bytes);
 
 // Posts a mouse message with its key and button flags at client pixel

@@ -16,6 +16,7 @@
 #include "app/shell.h"
 #include "e2e/e2e_support.h"
 #include "gis/bmp.h"
+#include "panels/clipboard.h"
 #include "panels/info_panel.h"
 #include "panels/snapshot.h"
 #include "resources/resource.h"
@@ -329,6 +330,17 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
                     share_text(matching[i], base[i]) + "," + share_text(matching[i], total) + "\r\n";
     }
     EXPECT_EQ(expected, text_of(path));
+    // Copy Counts: the file's bytes as "Csv", and the table as text with
+    // tabs, where a cell with a comma needs no quotes.
+    send_command(CMD_COPY_COUNTS);
+    EXPECT_EQ(expected, clipboard_text(RegisterClipboardFormatA("Csv")));
+    std::string tabbed = clipboard_text(CF_TEXT), header = counts_table_header;
+    std::replace(header.begin(), header.end(), ',', '\t');
+    EXPECT_TRUE(starts_with(tabbed, header + "\r\n"));
+    EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'),
+              std::count(tabbed.begin(), tabbed.end(), '\n'));
+    EXPECT_NE(std::string::npos, tabbed.find("\tAge 30-39, Sex Female\t770"));
+    EXPECT_EQ(1u, message_boxes().size());
 
     // A write that fails names the routine and the path, and keeps the file.
     message_boxes().clear();
@@ -407,6 +419,11 @@ TEST_F(Output, SnapshotEqualsTheFrameAtEvenAndOddWidths)
         size_t bytes = (size_t)image.width * image.height * 3;
         ASSERT_EQ(frame.pixels.size(), bytes);
         EXPECT_EQ(0, memcmp(frame.pixels.data(), image.pixels, bytes));
+        // Copy Map: the file without its 14-byte file header, as a DIB.
+        send_command(CMD_COPY_MAP);
+        std::vector<uint8_t> file = file_bytes(path), dib = clipboard_bytes(CF_DIB);
+        ASSERT_GE(dib.size(), file.size() - 14);
+        EXPECT_TRUE(std::equal(file.begin() + 14, file.end(), dib.begin()));
 
         // The same as a PNG, chosen from the types or typed; at 96 DPI.
         std::string png = work_path("shot-" + std::to_string(width));
@@ -485,6 +502,66 @@ TEST_F(Output, FailedSnapshotWriteReportsAnError)
     EXPECT_EQ("save_snapshot() - can't write snapshot file: " + path + "!\n", message_boxes()[1].text);
     EXPECT_EQ((std::vector<uint8_t>{'o', 'l', 'd'}), file_bytes(path));
     EXPECT_FALSE(std::filesystem::exists(path + ".~tmp"));
+}
+
+// Holds the clipboard open from another thread, as another program would.
+struct ClipboardHolder {
+    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, hold, this, 0, nullptr);
+    static DWORD WINAPI hold(void *param)
+    {
+        ClipboardHolder *holder = (ClipboardHolder *)param;
+        OpenClipboard(nullptr);
+        SetEvent(holder->opened);
+        WaitForSingleObject(holder->release, 20000);
+        CloseClipboard();
+        return 0;
+    }
+    ~ClipboardHolder()
+    {
+        SetEvent(release);
+        WaitForSingleObject(thread, 20000);
+        for (HANDLE handle : {thread, opened, release})
+            CloseHandle(handle);
+    }
+};
+
+TEST_F(Output, ACopyThatCannotBeMadeSaysSoAndLeavesTheClipboard)
+{
+    use_records({respondent(77002)});
+    ASSERT_TRUE(OpenClipboard(main_window()) && EmptyClipboard());
+    HGLOBAL before = GlobalAlloc(GMEM_MOVEABLE, 7);
+    memcpy(GlobalLock(before), "before", 7);
+    GlobalUnlock(before);
+    SetClipboardData(CF_TEXT, before);
+    CloseClipboard();
+    {
+        ClipboardHolder holder;
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(holder.opened, 5000));
+        send_command(CMD_COPY_MAP);
+        send_command(CMD_COPY_COUNTS);
+    }
+    // Then memory that cannot be had, for the map or for the second format
+    // of the counts.
+    clipboard_fail_memory(1);
+    send_command(CMD_COPY_MAP);
+    clipboard_fail_memory(2);
+    send_command(CMD_COPY_COUNTS);
+    const char *expected[] = {"copy_map() - can't open the clipboard: another program is using it!\n",
+                              "copy_counts() - can't open the clipboard: another program is using it!\n",
+                              "copy_map() - not enough memory for the clipboard!\n",
+                              "copy_counts() - not enough memory for the clipboard!\n"};
+    ASSERT_EQ(4u, message_boxes().size());
+    for (int i = 0; i < 4; i++) {
+        EXPECT_EQ("ERROR!", message_boxes()[i].caption);
+        EXPECT_EQ(expected[i], message_boxes()[i].text);
+    }
+    EXPECT_EQ("before", clipboard_text(CF_TEXT));
+    EXPECT_TRUE(clipboard_bytes(CF_DIB).empty());
+    EXPECT_EQ(1, record_count());
+    EXPECT_TRUE(timer_runs());
+    clipboard_fail_memory(0);
 }
 
 // A 24-bit DIB section standing in for a printer page.

@@ -111,8 +111,10 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
         std::vector<Item> items;
     };
     const std::vector<Popup> expected = {
-        {"File", {{"Load Data..", 1}, {"Save Data..", 5}, {"Import CSV..", 3}, {"Export CSV..", 4},
-                  {"Export Counts..", 50}, {"Save Snapshot..", 7}, {"Print..", 8}, {"Quit", 10}}},
+        {"File", {{"Load Data..\tCtrl+O", 1}, {"Save Data..\tCtrl+S", 5}, {"Import CSV..", 3},
+                  {"Export CSV..", 4}, {"Export Counts..", 50}, {"Save Snapshot..", 7},
+                  {"Print..\tCtrl+P", 8}, {"Quit", 10}}},
+        {"Edit", {{"Copy Map\tCtrl+C", 60}, {"Copy Counts\tCtrl+Shift+C", 61}}},
         {"Location", {{"Default Location", 21}, {"Saved Location", 22}, {"Survey Area", 51}}},
         {"Question", {{"Default Question", 41}, {"Saved Question", 42}, {"", 0},
                       {"Bars: Count", 52}, {"Bars: Share of Area", 53}}},
