@@ -28,6 +28,7 @@ HWND main_window_handle;
 HDC window_dc;
 HGLRC gl_context;
 HMENU menu_bar;
+HACCEL shortcuts;
 HWND panels[PANEL_COUNT];
 
 // An item without text is a separator.
@@ -139,6 +140,22 @@ void show_new_data(const char *completion)
     redraw_map();
     if (completion)
         MessageBoxA(nullptr, completion, "Info", MB_OK);
+}
+
+// The menus' shortcuts work in the main window and its panels, but never
+// take a key from a control that edits text or lists rows: Ctrl+C there
+// copies what it holds.
+int takes_shortcuts(HWND window)
+{
+    char class_name[32] = "";
+    if (!window || !GetClassNameA(window, class_name, sizeof class_name) ||
+        lstrcmpiA(class_name, "Edit") == 0 || lstrcmpiA(class_name, "SysListView32") == 0)
+        return 0;
+    HWND root = GetAncestor(window, GA_ROOT);
+    for (int p = 0; p < PANEL_COUNT; p++)
+        if (root == panels[p])
+            return 1;
+    return root == main_window_handle;
 }
 
 void fail_start(const char *what)
@@ -391,6 +408,7 @@ int start_application(HINSTANCE instance, int show_command)
         return 0;
     init_gl_state();
     build_menus();
+    shortcuts = LoadAcceleratorsA(instance_handle, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     init_file_dialogs(main_window_handle);
     InitCommonControls();
     create_map_tooltip(main_window_handle);
@@ -403,6 +421,9 @@ int start_application(HINSTANCE instance, int show_command)
 
 void route_message(MSG *message)
 {
+    if (shortcuts && takes_shortcuts(message->hwnd) &&
+        TranslateAcceleratorA(main_window_handle, shortcuts, message))
+        return;
     for (int p = 0; p < PANEL_COUNT; p++)
         if (panels[p] && IsDialogMessageA(panels[p], message))
             return;

@@ -28,7 +28,8 @@ void on_destroy(void);
 
 // The start-up sequence up to the message loop; 1, or 0 when it failed.
 int start_application(HINSTANCE instance, int show_command);
-// One message through the panels' dialog handling or to its window.
+// One message through the menus' shortcuts, the panels' dialog handling or
+// to its window.
 void route_message(MSG *message);
 // Runs the message loop; returns the exit code.
 int run_message_loop(void);

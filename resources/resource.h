@@ -18,6 +18,9 @@
 #define IDD_ABOUT                       108
 #define IDD_GIS                         109
 
+/* Keyboard shortcuts */
+#define IDR_ACCELERATORS                120
+
 /* Bitmaps */
 #define IDB_LOGO                        107
 #define IDB_ARROW_TOP                   113   /* red arrow pointing down        */

@@ -399,6 +399,19 @@ void key_stroke(int virtual_key, char ch)
     pump_messages(0);
 }
 
+void control_key_stroke(char letter, bool shift)
+{
+    BYTE keys[256], held[256];
+    GetKeyboardState(keys);
+    memcpy(held, keys, sizeof held);
+    held[VK_CONTROL] = held[VK_LCONTROL] = 0x80;
+    if (shift)
+        held[VK_SHIFT] = held[VK_LSHIFT] = 0x80;
+    SetKeyboardState(held);
+    key_stroke(letter, (char)(letter - 'A' + 1));
+    SetKeyboardState(keys);
+}
+
 void type_text(const char *text)
 {
     for (const char *c = text; *c; c++)

@@ -92,6 +92,8 @@ void post_mouse(HWND window, UINT message, WPARAM flags, int x, int y);
 // translation makes, WM_KEYUP), for the window with the focus, through the
 // program's own loop step.  `ch` 0 for keys without a character.
 void key_stroke(int virtual_key, char ch);
+// A letter key stroke with Ctrl (and Shift) held, as a shortcut is typed.
+void control_key_stroke(char letter, bool shift = false);
 // Types each character of the text as a key stroke.
 void type_text(const char *text);
 // Picks a list position the way a user does: the selection, then the

@@ -121,6 +121,7 @@ bool timer_runs(void)
 // edits for a file name box.  Other dialogs go on to the shared answerer.
 HHOOK print_hook;
 int print_answer;
+int print_dialogs;
 const int printer_combo = 0x473;
 
 void CALLBACK press_print_answer(HWND dialog, UINT, UINT_PTR id, DWORD)
@@ -133,6 +134,7 @@ void CALLBACK press_print_answer(HWND dialog, UINT, UINT_PTR id, DWORD)
 LRESULT CALLBACK on_print_cbt(int code, WPARAM wparam, LPARAM lparam)
 {
     if (code == HCBT_ACTIVATE && GetDlgItem((HWND)wparam, printer_combo)) {
+        print_dialogs++;
         SetTimer((HWND)wparam, 0x5E30, 50, press_print_answer);
         return 0;
     }
@@ -826,6 +828,44 @@ TEST_F(Output, PrintsCentredAndScaledThroughThePrintQueue)
                 << "at " << fx << ", " << fy << ": want " << (int)want.r << "," << (int)want.g << ","
                 << (int)want.b << " got " << (int)got.r << "," << (int)got.g << "," << (int)got.b;
         }
+}
+
+TEST_F(Output, EachShortcutRunsItsCommandFromTheMainWindowOrAPanel)
+{
+    use_records({respondent(77002), respondent(77004)});
+    std::string path = work_path("by shortcut");
+    HWND gis = panel_window(PANEL_GIS);
+    SetFocus(main_window());
+    answer_file_dialog(path);
+    control_key_stroke('S');
+    EXPECT_EQ(2u * 180u, file_bytes(path + ".qvd").size());
+    use_records({});
+    SetFocus(GetDlgItem(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_AGE));
+    answer_file_dialog(path + ".qvd");
+    control_key_stroke('O');
+    EXPECT_EQ(2, record_count());
+    SetActiveWindow(gis);
+    SetFocus(gis);
+    control_key_stroke('C');
+    std::vector<uint8_t> dib = clipboard_bytes(CF_DIB);
+    ASSERT_GE(dib.size(), 40u);
+    EXPECT_EQ(client_width(), *(const int32_t *)&dib[4]);
+    control_key_stroke('C', true);
+    EXPECT_TRUE(starts_with(clipboard_text(CF_TEXT), "question\tanswer\t"));
+    std::vector<std::string> said;
+    for (const BoxRecord &box : message_boxes())
+        said.push_back(box.text);
+    EXPECT_EQ((std::vector<std::string>{"Save complete", "Load complete"}), said);
+    EXPECT_EQ(0, unanswered_file_dialogs());
+    PrinterPage page;
+    if (default_printer_page(&page)) {
+        int before = print_dialogs;
+        answer_print_dialog(IDCANCEL);
+        control_key_stroke('P');
+        answer_print_dialog(0);
+        EXPECT_EQ(before + 1, print_dialogs);
+    }
+    SetFocus(main_window());
 }
 
 }  // namespace
