@@ -1,8 +1,11 @@
 #include "app/shell.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <stdio.h>
+#include <string.h>
 
+#include "app/command_line.h"
 #include "app/panel_layout.h"
 #include "gis/gis_panel.h"
 #include "gis/map_layer.h"
@@ -142,6 +145,33 @@ void show_new_data(const char *completion)
         MessageBoxA(nullptr, completion, "Info", MB_OK);
 }
 
+void refuse_to_open(int refusal, const char *given)
+{
+    char text[PATH_BYTES * 4 + 160];
+    open_refusal_text(refusal, given, text, sizeof text);
+    MessageBoxA(nullptr, text, "ERROR!", MB_OK);
+}
+
+// One file dropped on the window opens as the menus would open it; several,
+// or a name too long for the program's paths, change nothing.
+void on_drop_files(HDROP drop)
+{
+    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    char path[PATH_BYTES * 4] = "";
+    if (count == 1)
+        DragQueryFileA(drop, 0, path, sizeof path);
+    DragFinish(drop);
+    if (count != 1) {
+        char number[16];
+        snprintf(number, sizeof number, "%u", count);
+        refuse_to_open(REFUSE_SEVERAL_DROPPED, number);
+    } else if (strlen(path) >= PATH_BYTES) {
+        refuse_to_open(REFUSE_TOO_LONG, path);
+    } else {
+        open_data_file(path, 1);
+    }
+}
+
 // The menus' shortcuts work in the main window and its panels, but never
 // take a key from a control that edits text or lists rows: Ctrl+C there
 // copies what it holds.
@@ -268,6 +298,7 @@ int create_main_window(int show_command)
     // The context is current before the first size message arrives, so
     // that message already sets viewport and projection.
     ShowWindow(main_window_handle, show_command);
+    DragAcceptFiles(main_window_handle, TRUE);
     SetTimer(main_window_handle, FRAME_TIMER_ID, FRAME_TIMER_MS, nullptr);
     return 1;
 }
@@ -290,6 +321,32 @@ void build_menus(void)
     show_menu_checks();
     SetMenu(main_window_handle, menu_bar);
     DrawMenuBar(main_window_handle);
+}
+
+void open_data_file(const char *path, int announce)
+{
+    switch (data_file_kind(path)) {
+    case DATA_FILE_RECORDS:
+        if (load_data_file(path))
+            show_new_data(announce ? "Load complete" : nullptr);
+        break;
+    case DATA_FILE_CSV:
+        if (import_csv_file(path))
+            show_new_data(announce ? "Import complete" : nullptr);
+        break;
+    default: refuse_to_open(REFUSE_NOT_DATA, path); break;
+    }
+}
+
+void open_command_line_file(const char *command_line)
+{
+    char path[PATH_BYTES];
+    switch (parse_command_line(command_line, path, sizeof path)) {
+    case COMMAND_LINE_FILE: open_data_file(path, 0); break;
+    case COMMAND_LINE_REFUSED: refuse_to_open(REFUSE_COMMAND_LINE, command_line); break;
+    case COMMAND_LINE_TOO_LONG: refuse_to_open(REFUSE_TOO_LONG, command_line); break;
+    default: break;
+    }
 }
 
 void redraw_map(void)
@@ -395,6 +452,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         on_right_down(wparam, lparam);
         break;
     case WM_RBUTTONUP: on_right_up(lparam); break;
+    case WM_DROPFILES: on_drop_files((HDROP)wparam); break;
     default: break;
     }
     return DefWindowProcA(window, message, wparam, lparam);

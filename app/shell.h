@@ -36,3 +36,10 @@ int run_message_loop(void);
 
 // Draws and shows one frame of the map.
 void redraw_map(void);
+
+// Opens a file named outside the dialogs: a .qvd file loads and a .csv
+// file imports as the menus would; any other is refused with a message.
+// With `announce` the completion is said, as the menus say it.
+void open_data_file(const char *path, int announce);
+// Opens the file the command line names, if any, quietly when it opens.
+void open_command_line_file(const char *command_line);

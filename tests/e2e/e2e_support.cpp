@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 #include <commctrl.h>
+#include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -410,6 +411,22 @@ void control_key_stroke(char letter, bool shift)
     SetKeyboardState(held);
     key_stroke(letter, (char)(letter - 'A' + 1));
     SetKeyboardState(keys);
+}
+
+void drop_files(const std::vector<std::string> &paths)
+{
+    size_t bytes = sizeof(DROPFILES) + 1;
+    for (const std::string &path : paths)
+        bytes += path.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    DROPFILES *drop = (DROPFILES *)GlobalLock(memory);
+    drop->pFiles = sizeof(DROPFILES);
+    char *names = (char *)(drop + 1);
+    for (const std::string &path : paths)
+        names = std::copy(path.c_str(), path.c_str() + path.size() + 1, names);
+    GlobalUnlock(memory);
+    PostMessageA(main_window(), WM_DROPFILES, (WPARAM)memory, 0);
+    pump_messages(50);
 }
 
 void type_text(const char *text)

@@ -94,6 +94,10 @@ void post_mouse(HWND window, UINT message, WPARAM flags, int x, int y);
 void key_stroke(int virtual_key, char ch);
 // A letter key stroke with Ctrl (and Shift) held, as a shortcut is typed.
 void control_key_stroke(char letter, bool shift = false);
+// Drops the files on the main window as the shell does: a DROPFILES block
+// with the names, each ended by a NUL and the list by another, in global
+// memory whose handle goes with a posted WM_DROPFILES.
+void drop_files(const std::vector<std::string> &paths);
 // Types each character of the text as a key stroke.
 void type_text(const char *text);
 // Picks a list position the way a user does: the selection, then the

@@ -18,7 +18,9 @@
 #include "panels/info_panel.h"
 #include "resources/resource.h"
 #include "survey/catalogue.h"
+#include "survey/counts_file.h"
 #include "survey/data_stream.h"
+#include "survey/csv_file.h"
 #include "survey/record_file.h"
 #include "survey/tally.h"
 #include "view/map_legend.h"
@@ -399,6 +401,52 @@ TEST_F(Shell, CancellingTheOpenDialogChangesNothing)
     EXPECT_EQ(0, unanswered_file_dialogs());
 }
 
+TEST_F(Shell, AFileDroppedOnTheWindowOpensAsTheMenusWouldOpenIt)
+{
+    EXPECT_TRUE(GetWindowLongA(main_window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    use_records({respondent(77010)});
+    std::string csv = work_path("dropped.csv"), qvd = work_path("dropped.qvd");
+    ASSERT_EQ(1, write_csv_records(csv.c_str()));
+    use_records({respondent(77002), respondent(77002), respondent(77005)});
+    ASSERT_EQ(1, write_records(qvd.c_str()));
+    use_records({});
+
+    // Dropped at the start view, the data moves the view to the Survey Area.
+    drop_files({qvd});
+    ASSERT_EQ(1u, message_boxes().size());
+    EXPECT_EQ("Load complete", message_boxes()[0].text);
+    EXPECT_EQ(3, record_count());
+    EXPECT_EQ(2, tally_result()->counts[2]);
+    EXPECT_EQ(50.0f, current_map_view()->tilt);
+    set_view(300.0f, 10.0f, 5.0f, -1);
+    MapView user = *current_map_view();
+    drop_files({csv});
+    ASSERT_EQ(2u, message_boxes().size());
+    EXPECT_EQ("Import complete", message_boxes()[1].text);
+    EXPECT_EQ(1, record_count());
+    EXPECT_EQ(1, tally_result()->counts[10]);
+
+    // Two files, another kind of file or a file that holds no records:
+    // a message, and the data set, the counts and the view stay.
+    std::string notes = work_path("notes.txt"), bad = work_path("not records.qvd");
+    write_file_bytes(notes, {'h', 'i'});
+    write_file_bytes(bad, {1, 2, 3});
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{qvd, csv}, "on_drop_files() - 2 files dropped: drop one .qvd or .csv file!\n"},
+        {{notes}, "open_data_file() - not a .qvd or .csv file: " + notes + "!\n"},
+        {{bad}, "read_records() - not a record file: " + bad + "!\n"}};
+    for (const auto &drop : refused) {
+        message_boxes().clear();
+        drop_files(drop.first);
+        ASSERT_EQ(1u, message_boxes().size());
+        EXPECT_EQ("ERROR!", message_boxes()[0].caption);
+        EXPECT_EQ(drop.second, message_boxes()[0].text);
+        EXPECT_EQ(1, record_count());
+        EXPECT_EQ(1, tally_result()->counts[10]);
+        EXPECT_EQ(0, memcmp(&user, current_map_view(), sizeof user));
+    }
+}
+
 TEST_F(Shell, SaveDataAppendsTheExtensionAndWritesWhatWasLoaded)
 {
     use_records({respondent(77002), respondent(77030), respondent(99999)});
@@ -624,17 +672,20 @@ std::string windows_path(const std::string &unix_path)
     return path;
 }
 
-// Starts a quorvel.exe in the given working directory, runs while_running
-// (if any) on its windows, ends it with the given message and returns its
-// exit code; *error_shown tells whether it showed an "ERROR!" box on the way.
+// Starts a quorvel.exe in the given working directory with the arguments,
+// runs while_running (if any) on its windows, ends it with the given message
+// and returns its exit code; *error_shown tells whether it showed an
+// "ERROR!" box on the way.
 DWORD run_program_and_end_it(const std::string &exe, const std::string &folder, UINT message,
                              WPARAM wparam, bool *error_shown,
-                             const std::function<void(const ProcessWindows &)> &while_running = {})
+                             const std::function<void(const ProcessWindows &)> &while_running = {},
+                             const std::string &arguments = "")
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+    std::string line = "\"" + exe + "\" " + arguments;
+    if (!CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &process)) {
         ADD_FAILURE() << "cannot start " << exe;
         return 0xFFFFFFFF;
@@ -758,6 +809,82 @@ TEST_F(Shell, SavedItemsBeforeAnyDefaultOnlyDraw)
         });
     EXPECT_EQ(0u, code);
     EXPECT_FALSE(error_shown);
+}
+
+namespace {
+
+int append_line(void *context, const char *line, size_t length)
+{
+    ((std::string *)context)->append(line, length);
+    return 1;
+}
+
+// The counts table, as Copy Counts puts it on the clipboard, of a program
+// started with the arguments in the folder; what the view shows at the
+// left and right edges half way down goes to *edges.
+std::string counts_of_program_started_with(const std::string &folder, const std::string &arguments,
+                                           std::vector<TileColour> *edges, bool *error_shown)
+{
+    std::string copied;
+    EXPECT_EQ(0u, run_program_and_end_it(
+                      windows_path(QUORVEL_EXE), folder, WM_COMMAND, CMD_QUIT, error_shown,
+                      [&](const ProcessWindows &program) {
+                          SendMessageA(program.main, WM_COMMAND, CMD_COPY_COUNTS, 0);
+                          copied = clipboard_text(CF_TEXT);
+                          SendMessageA(program.main, WM_COMMAND, CMD_COPY_MAP, 0);
+                          std::vector<uint8_t> dib = clipboard_bytes(CF_DIB);
+                          int32_t width = *(int32_t *)&dib[4], height = *(int32_t *)&dib[8];
+                          size_t row = ((size_t)width * 3 + 3) & ~(size_t)3;
+                          for (size_t x : {(size_t)1, (size_t)width - 2}) {
+                              const uint8_t *p = &dib[40 + row * (height / 2) + x * 3];
+                              edges->push_back({p[2], p[1], p[0]});
+                          }
+                      },
+                      arguments));
+    return copied;
+}
+
+}  // namespace
+
+// As Explorer starts it for a file, or scripts/run for the sample survey:
+// the file is open when the window shows, and the view frames its bars.
+TEST_F(Shell, AFileNamedOnTheCommandLineIsOpenWhenTheWindowShows)
+{
+    std::string sample = source_path("data/samples/sample-survey.qvd");
+    ASSERT_EQ(1, read_records(sample.c_str()));
+    refresh_map();
+    std::string expected;
+    emit_counts_table(tally_query(), tally_result(), '\t', append_line, &expected);
+    bool error_shown;
+    std::vector<TileColour> edges;
+    EXPECT_EQ(expected, counts_of_program_started_with(source_path(""), "data\\samples\\sample-survey.qvd",
+                                                       &edges, &error_shown));
+    EXPECT_FALSE(error_shown);
+    // The view left the start view, whose edges show the grey around the map.
+    for (TileColour edge : edges)
+        EXPECT_FALSE(near_colour(edge, background)) << describe(edge);
+
+    // A quoted name with spaces and a letter of the code page.
+    std::string folder = work_path("caf\xe9 data"), path = folder + "\\survey one.qvd";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    use_records({respondent(77002), respondent(77002), respondent(77005)});
+    ASSERT_EQ(1, write_records(path.c_str()));
+    expected.clear();
+    emit_counts_table(tally_query(), tally_result(), '\t', append_line, &expected);
+    edges.clear();
+    EXPECT_EQ(expected, counts_of_program_started_with(work_dir(), "\"" + path + "\"", &edges, &error_shown));
+    EXPECT_FALSE(error_shown);
+
+    // Two names, or a name without quotes that holds a space: a message,
+    // and the program runs on without data, at the start view.
+    use_records({});
+    expected.clear();
+    emit_counts_table(tally_query(), tally_result(), '\t', append_line, &expected);
+    edges.clear();
+    EXPECT_EQ(expected, counts_of_program_started_with(work_dir(), path, &edges, &error_shown));
+    EXPECT_TRUE(error_shown);
+    for (TileColour edge : edges)
+        EXPECT_TRUE(near_colour(edge, background)) << describe(edge);
 }
 
 TEST_F(Shell, TheProgramCarriesItsManifestIconAndVersion)
