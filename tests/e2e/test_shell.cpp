@@ -723,16 +723,23 @@ HWND process_panel(DWORD process, const char *caption)
     return found.empty() ? nullptr : found[0];
 }
 
-// A value of the installer's Add/Remove Programs entry, or "(missing)".
-std::string uninstall_value(const char *name)
+// A value of a key of the machine's registry (the key's own with a null
+// name), or "(missing)".
+std::string machine_value(const std::string &key, const char *name)
 {
     char text[1024] = "";
     DWORD size = sizeof text, type = REG_SZ;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvel",
-                     name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6464KEY, &type, text,
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name,
+                     RRF_RT_REG_SZ | RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6464KEY, &type, text,
                      &size) != ERROR_SUCCESS)
         return "(missing)";
     return type == REG_DWORD ? std::to_string(*(DWORD *)text) : text;
+}
+
+// A value of the installer's Add/Remove Programs entry, or "(missing)".
+std::string uninstall_value(const char *name)
+{
+    return machine_value("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvel", name);
 }
 
 // A program's Demographics, Question, GIS and Info panels.
@@ -819,15 +826,27 @@ int append_line(void *context, const char *line, size_t length)
     return 1;
 }
 
-// The counts table, as Copy Counts puts it on the clipboard, of a program
+// The counts table as Copy Counts puts it on the clipboard after the data
+// file was loaded, at the start question and filters.
+std::string counts_table_of(const std::string &path)
+{
+    std::string table;
+    EXPECT_EQ(1, read_records(path.c_str())) << path;
+    refresh_map();
+    emit_counts_table(tally_query(), tally_result(), '\t', append_line, &table);
+    return table;
+}
+
+// The counts table, as Copy Counts puts it on the clipboard, of the program
 // started with the arguments in the folder; what the view shows at the
 // left and right edges half way down goes to *edges.
-std::string counts_of_program_started_with(const std::string &folder, const std::string &arguments,
+std::string counts_of_program_started_with(const std::string &exe, const std::string &folder,
+                                           const std::string &arguments,
                                            std::vector<TileColour> *edges, bool *error_shown)
 {
     std::string copied;
     EXPECT_EQ(0u, run_program_and_end_it(
-                      windows_path(QUORVEL_EXE), folder, WM_COMMAND, CMD_QUIT, error_shown,
+                      exe, folder, WM_COMMAND, CMD_QUIT, error_shown,
                       [&](const ProcessWindows &program) {
                           SendMessageA(program.main, WM_COMMAND, CMD_COPY_COUNTS, 0);
                           copied = clipboard_text(CF_TEXT);
@@ -850,15 +869,12 @@ std::string counts_of_program_started_with(const std::string &folder, const std:
 // the file is open when the window shows, and the view frames its bars.
 TEST_F(Shell, AFileNamedOnTheCommandLineIsOpenWhenTheWindowShows)
 {
-    std::string sample = source_path("data/samples/sample-survey.qvd");
-    ASSERT_EQ(1, read_records(sample.c_str()));
-    refresh_map();
-    std::string expected;
-    emit_counts_table(tally_query(), tally_result(), '\t', append_line, &expected);
+    const std::string exe = windows_path(QUORVEL_EXE);
     bool error_shown;
     std::vector<TileColour> edges;
-    EXPECT_EQ(expected, counts_of_program_started_with(source_path(""), "data\\samples\\sample-survey.qvd",
-                                                       &edges, &error_shown));
+    EXPECT_EQ(counts_table_of(source_path("data/samples/sample-survey.qvd")),
+              counts_of_program_started_with(exe, source_path(""), "data\\samples\\sample-survey.qvd",
+                                             &edges, &error_shown));
     EXPECT_FALSE(error_shown);
     // The view left the start view, whose edges show the grey around the map.
     for (TileColour edge : edges)
@@ -869,19 +885,16 @@ TEST_F(Shell, AFileNamedOnTheCommandLineIsOpenWhenTheWindowShows)
     CreateDirectoryA(folder.c_str(), nullptr);
     use_records({respondent(77002), respondent(77002), respondent(77005)});
     ASSERT_EQ(1, write_records(path.c_str()));
-    expected.clear();
-    emit_counts_table(tally_query(), tally_result(), '\t', append_line, &expected);
-    edges.clear();
-    EXPECT_EQ(expected, counts_of_program_started_with(work_dir(), "\"" + path + "\"", &edges, &error_shown));
+    EXPECT_EQ(counts_table_of(path), counts_of_program_started_with(exe, work_dir(), "\"" + path + "\"",
+                                                                    &edges, &error_shown));
     EXPECT_FALSE(error_shown);
 
     // Two names, or a name without quotes that holds a space: a message,
     // and the program runs on without data, at the start view.
-    use_records({});
-    expected.clear();
-    emit_counts_table(tally_query(), tally_result(), '\t', append_line, &expected);
+    std::string empty = work_path("empty.qvd");
+    write_file_bytes(empty, {});
     edges.clear();
-    EXPECT_EQ(expected, counts_of_program_started_with(work_dir(), path, &edges, &error_shown));
+    EXPECT_EQ(counts_table_of(empty), counts_of_program_started_with(exe, work_dir(), path, &edges, &error_shown));
     EXPECT_TRUE(error_shown);
     for (TileColour edge : edges)
         EXPECT_TRUE(near_colour(edge, background)) << describe(edge);
@@ -1026,17 +1039,49 @@ TEST_F(Shell, TheInstallerInstallsAWorkingProgramAndUninstallsItWhole)
                                          &error_shown));
     EXPECT_FALSE(error_shown) << "the installed program could not read its base map";
 
+    // .qvd files are "Quorvel survey data" with the program's icon.  A
+    // double-click runs the open command in another working folder; the
+    // program finds its map beside itself and opens the file.
+    const std::string qvd_type = "Software\\Classes\\.qvd", quorvel_type = "Software\\Classes\\Quorvel.SurveyData";
+    EXPECT_EQ("Quorvel.SurveyData", machine_value(qvd_type, nullptr));
+    EXPECT_EQ("Quorvel survey data", machine_value(quorvel_type, nullptr));
+    EXPECT_EQ(folder + "\\quorvel.exe,0", machine_value(quorvel_type + "\\DefaultIcon", nullptr));
+    EXPECT_EQ("\"" + folder + "\\quorvel.exe\" \"%1\"",
+              machine_value(quorvel_type + "\\shell\\open\\command", nullptr));
+    std::string sample = folder + "\\data\\samples\\sample-survey.qvd", elsewhere = work_path("elsewhere");
+    CreateDirectoryA(elsewhere.c_str(), nullptr);
+    std::vector<TileColour> edges;
+    EXPECT_EQ(counts_table_of(sample),
+              counts_of_program_started_with(folder + "\\quorvel.exe", elsewhere, "\"" + sample + "\"",
+                                             &edges, &error_shown));
+    EXPECT_FALSE(error_shown) << "started elsewhere, the program could not read its base map";
+
     // The uninstaller hands its work to a copy of itself and returns; the
-    // copy removes the folder, the shortcut and the entry.
-    std::string quoted = "\"" + uninstaller + "\"";
-    EXPECT_EQ(0, _spawnl(_P_WAIT, uninstaller.c_str(), quoted.c_str(), "/S", nullptr));
-    for (int tries = 0; tries < 300 && (std::filesystem::exists(folder) ||
-                                         uninstall_value("DisplayName") != "(missing)");
-         tries++)
-        pump_messages(100);
+    // copy removes the folder, the shortcut, the entry and the file type.
+    auto uninstall = [&]() {
+        std::string quoted = "\"" + uninstaller + "\"";
+        EXPECT_EQ(0, _spawnl(_P_WAIT, uninstaller.c_str(), quoted.c_str(), "/S", nullptr));
+        for (int tries = 0; tries < 300 && (std::filesystem::exists(folder) ||
+                                             uninstall_value("DisplayName") != "(missing)");
+             tries++)
+            pump_messages(100);
+    };
+    uninstall();
     EXPECT_FALSE(std::filesystem::exists(folder));
     EXPECT_EQ("(missing)", uninstall_value("DisplayName"));
     EXPECT_FALSE(std::filesystem::exists(link));
+    EXPECT_EQ("(missing)", machine_value(qvd_type, nullptr));
+    EXPECT_EQ("(missing)", machine_value(quorvel_type, nullptr));
+
+    // Installed again, and the type taken over by another program since:
+    // that program keeps it.
+    ASSERT_EQ(0, _spawnl(_P_WAIT, setup.c_str(), setup.c_str(), "/S", nullptr));
+    const char other[] = "Other.Viewer";
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, qvd_type.c_str(), nullptr, REG_SZ, other, sizeof other);
+    uninstall();
+    EXPECT_EQ(other, machine_value(qvd_type, nullptr));
+    EXPECT_EQ("(missing)", machine_value(quorvel_type, nullptr));
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, qvd_type.c_str());
 }
 
 TEST_F(Shell, ThePackageUnpacksIntoAWorkingProgram)
