@@ -25,11 +25,7 @@
 
 namespace {
 
-struct FileAnswer {
-    std::string path;
-    int file_type;
-};
-std::deque<FileAnswer> file_answers;
+std::deque<std::pair<std::string, int>> file_answers;  // name, file type
 std::deque<int> question_answers;
 std::vector<BoxRecord> boxes;
 int unanswered;
@@ -93,20 +89,20 @@ void CALLBACK answer_dialog(HWND dialog, UINT, UINT_PTR id, DWORD)
         press(dialog, IDCANCEL);
         return;
     }
-    FileAnswer answer = file_answers.front();
+    std::pair<std::string, int> answer = file_answers.front();
     file_answers.pop_front();
-    if (answer.path.empty()) {
+    if (answer.first.empty()) {
         press(dialog, IDCANCEL);
         return;
     }
-    if (answer.file_type > 1) {
+    if (answer.second > 1) {
         // As a pick from the list notifies the dialog.
         HWND list = GetDlgItem(dialog, file_type_list);
-        SendMessageA(list, CB_SETCURSEL, (WPARAM)(answer.file_type - 1), 0);
+        SendMessageA(list, CB_SETCURSEL, (WPARAM)(answer.second - 1), 0);
         for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(file_type_list, code), (LPARAM)list);
     }
-    SetWindowTextA(name_box, answer.path.c_str());
+    SetWindowTextA(name_box, answer.first.c_str());
     press(dialog, IDOK);
 }
 
@@ -337,14 +333,11 @@ std::vector<uint8_t> file_bytes(const std::string &path)
 std::vector<uint8_t> clipboard_bytes(UINT format)
 {
     std::vector<uint8_t> bytes;
-    if (!OpenClipboard(nullptr))
-        return bytes;
-    HGLOBAL memory = GetClipboardData(format);
-    const uint8_t *data = memory ? (const uint8_t *)GlobalLock(memory) : nullptr;
-    if (data) {
+    HGLOBAL memory = OpenClipboard(nullptr) ? GetClipboardData(format) : nullptr;
+    if (const uint8_t *data = memory ? (const uint8_t *)GlobalLock(memory) : nullptr)
         bytes.assign(data, data + GlobalSize(memory));
+    if (memory)
         GlobalUnlock(memory);
-    }
     CloseClipboard();
     return bytes;
 }
