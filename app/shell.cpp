@@ -172,16 +172,17 @@ void on_drop_files(HDROP drop)
     }
 }
 
-// The menus' shortcuts work in the main window and its panels, but never
-// take a key from a control that edits text or lists rows: Ctrl+C there
-// copies what it holds.
-int takes_shortcuts(HWND window)
+// The menus' shortcuts are keys pressed in the main window or its panels,
+// but never taken from a control that edits text or lists rows: Ctrl+C
+// there copies what it holds.
+int is_shortcut_key(const MSG *message)
 {
     char class_name[32] = "";
-    if (!window || !GetClassNameA(window, class_name, sizeof class_name) ||
+    if ((message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN) ||
+        !GetClassNameA(message->hwnd, class_name, sizeof class_name) ||
         lstrcmpiA(class_name, "Edit") == 0 || lstrcmpiA(class_name, "SysListView32") == 0)
         return 0;
-    HWND root = GetAncestor(window, GA_ROOT);
+    HWND root = GetAncestor(message->hwnd, GA_ROOT);
     for (int p = 0; p < PANEL_COUNT; p++)
         if (root == panels[p])
             return 1;
@@ -479,7 +480,7 @@ int start_application(HINSTANCE instance, int show_command)
 
 void route_message(MSG *message)
 {
-    if (shortcuts && takes_shortcuts(message->hwnd) &&
+    if (shortcuts && is_shortcut_key(message) &&
         TranslateAcceleratorA(main_window_handle, shortcuts, message))
         return;
     for (int p = 0; p < PANEL_COUNT; p++)
