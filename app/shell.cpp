@@ -1,12 +1,16 @@
 #include "app/shell.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <stdio.h>
+#include <string.h>
 
+#include "app/command_line.h"
 #include "app/panel_layout.h"
 #include "gis/gis_panel.h"
 #include "gis/map_layer.h"
 #include "panels/about_box.h"
+#include "panels/clipboard.h"
 #include "panels/demographics_panel.h"
 #include "panels/file_dialogs.h"
 #include "panels/info_panel.h"
@@ -27,6 +31,7 @@ HWND main_window_handle;
 HDC window_dc;
 HGLRC gl_context;
 HMENU menu_bar;
+HACCEL shortcuts;
 HWND panels[PANEL_COUNT];
 
 // An item without text is a separator.
@@ -41,11 +46,15 @@ struct MenuPopup {
     int item_count;
 };
 
+// A tab puts the shortcut at the item's right edge.
 const MenuItem file_items[] = {
-    {"Load Data..", CMD_LOAD_DATA}, {"Save Data..", CMD_SAVE_DATA},
+    {"Load Data..\tCtrl+O", CMD_LOAD_DATA}, {"Save Data..\tCtrl+S", CMD_SAVE_DATA},
     {"Import CSV..", CMD_IMPORT_CSV}, {"Export CSV..", CMD_EXPORT_CSV},
     {"Export Counts..", CMD_EXPORT_COUNTS},
-    {"Save Snapshot..", CMD_SAVE_SNAPSHOT}, {"Print..", CMD_PRINT}, {"Quit", CMD_QUIT},
+    {"Save Snapshot..", CMD_SAVE_SNAPSHOT}, {"Print..\tCtrl+P", CMD_PRINT}, {"Quit", CMD_QUIT},
+};
+const MenuItem edit_items[] = {
+    {"Copy Map\tCtrl+C", CMD_COPY_MAP}, {"Copy Counts\tCtrl+Shift+C", CMD_COPY_COUNTS},
 };
 const MenuItem location_items[] = {
     {"Default Location", CMD_DEFAULT_LOCATION}, {"Saved Location", CMD_SAVED_LOCATION},
@@ -70,10 +79,11 @@ const MenuItem help_items[] = {
 };
 
 #define ITEMS(a) a, (int)(sizeof a / sizeof a[0])
-enum { FILE_POPUP, LOCATION_POPUP, QUESTION_POPUP, DEMOGRAPHICS_POPUP, PANEL_POPUP, HELP_POPUP,
-       POPUP_COUNT };
+enum { FILE_POPUP, EDIT_POPUP, LOCATION_POPUP, QUESTION_POPUP, DEMOGRAPHICS_POPUP, PANEL_POPUP,
+       HELP_POPUP, POPUP_COUNT };
 const MenuPopup popups[POPUP_COUNT] = {
     {"File", ITEMS(file_items)},
+    {"Edit", ITEMS(edit_items)},
     {"Location", ITEMS(location_items)},
     {"Question", ITEMS(question_items)},
     {"Demographics", ITEMS(demographics_items)},
@@ -123,6 +133,60 @@ void show_menu_checks(void)
                        bar_mode() == BARS_SHARE ? CMD_BARS_SHARE : CMD_BARS_COUNT, MF_BYCOMMAND);
     CheckMenuItem(popup_menus[PANEL_POPUP], CMD_SHOW_LEGEND,
                   MF_BYCOMMAND | (legend_shown() ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// A new data set: the view frames it while the user has not moved it, and
+// the completion message, if any, shows over the new map.
+void show_new_data(const char *completion)
+{
+    show_survey_area_if_untouched();
+    redraw_map();
+    if (completion)
+        MessageBoxA(nullptr, completion, "Info", MB_OK);
+}
+
+void refuse_to_open(int refusal, const char *given)
+{
+    char text[PATH_BYTES * 4 + 160];
+    open_refusal_text(refusal, given, text, sizeof text);
+    MessageBoxA(nullptr, text, "ERROR!", MB_OK);
+}
+
+// One file dropped on the window opens as the menus would open it; several,
+// or a name too long for the program's paths, change nothing.
+void on_drop_files(HDROP drop)
+{
+    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    char path[PATH_BYTES * 4] = "";
+    if (count == 1)
+        DragQueryFileA(drop, 0, path, sizeof path);
+    DragFinish(drop);
+    if (count != 1) {
+        char number[16];
+        snprintf(number, sizeof number, "%u", count);
+        refuse_to_open(REFUSE_SEVERAL_DROPPED, number);
+    } else if (strlen(path) >= PATH_BYTES) {
+        refuse_to_open(REFUSE_TOO_LONG, path);
+    } else {
+        open_data_file(path, 1);
+    }
+}
+
+// The menus' shortcuts are keys pressed in the main window or its panels,
+// but never taken from a control that edits text or lists rows: Ctrl+C
+// there copies what it holds.
+int is_shortcut_key(const MSG *message)
+{
+    char class_name[32] = "";
+    if ((message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN) ||
+        !GetClassNameA(message->hwnd, class_name, sizeof class_name) ||
+        lstrcmpiA(class_name, "Edit") == 0 || lstrcmpiA(class_name, "SysListView32") == 0)
+        return 0;
+    HWND root = GetAncestor(message->hwnd, GA_ROOT);
+    for (int p = 0; p < PANEL_COUNT; p++)
+        if (root == panels[p])
+            return 1;
+    return root == main_window_handle;
 }
 
 void fail_start(const char *what)
@@ -244,6 +308,7 @@ int create_main_window(int show_command)
     // The context is current before the first size message arrives, so
     // that message already sets viewport and projection.
     ShowWindow(main_window_handle, show_command);
+    DragAcceptFiles(main_window_handle, TRUE);
     SetTimer(main_window_handle, FRAME_TIMER_ID, FRAME_TIMER_MS, nullptr);
     return 1;
 }
@@ -268,6 +333,32 @@ void build_menus(void)
     DrawMenuBar(main_window_handle);
 }
 
+void open_data_file(const char *path, int announce)
+{
+    switch (data_file_kind(path)) {
+    case DATA_FILE_RECORDS:
+        if (load_data_file(path))
+            show_new_data(announce ? "Load complete" : nullptr);
+        break;
+    case DATA_FILE_CSV:
+        if (import_csv_file(path))
+            show_new_data(announce ? "Import complete" : nullptr);
+        break;
+    default: refuse_to_open(REFUSE_NOT_DATA, path); break;
+    }
+}
+
+void open_command_line_file(const char *command_line)
+{
+    char path[PATH_BYTES];
+    switch (parse_command_line(command_line, path, sizeof path)) {
+    case COMMAND_LINE_FILE: open_data_file(path, 0); break;
+    case COMMAND_LINE_REFUSED: refuse_to_open(REFUSE_COMMAND_LINE, command_line); break;
+    case COMMAND_LINE_TOO_LONG: refuse_to_open(REFUSE_TOO_LONG, command_line); break;
+    default: break;
+    }
+}
+
 void redraw_map(void)
 {
     if (!main_window_handle)
@@ -279,14 +370,22 @@ void redraw_map(void)
 void on_command(WPARAM wparam)
 {
     switch (LOWORD(wparam)) {
-    case CMD_LOAD_DATA: load_data_command(); break;
-    case CMD_IMPORT_CSV: import_csv_command(); break;
+    case CMD_LOAD_DATA:
+        if (load_data_command())
+            show_new_data("Load complete");
+        break;
+    case CMD_IMPORT_CSV:
+        if (import_csv_command())
+            show_new_data("Import complete");
+        break;
     case CMD_EXPORT_CSV: export_csv_command(); break;
     case CMD_EXPORT_COUNTS: export_counts_command(); break;
     case CMD_SAVE_DATA: save_data_command(); break;
     case CMD_ABOUT: show_panel(PANEL_ABOUT); break;
     case CMD_SAVE_SNAPSHOT: save_snapshot(); break;
     case CMD_PRINT: print_view(); break;
+    case CMD_COPY_MAP: copy_map(); break;
+    case CMD_COPY_COUNTS: copy_counts(); break;
     case CMD_QUIT: quit_application(); break;
     case CMD_SHOW_DEMOGRAPHICS: show_panel(PANEL_DEMOGRAPHICS); break;
     case CMD_SHOW_QUESTION: show_panel(PANEL_QUESTION); break;
@@ -363,6 +462,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         on_right_down(wparam, lparam);
         break;
     case WM_RBUTTONUP: on_right_up(lparam); break;
+    case WM_DROPFILES: on_drop_files((HDROP)wparam); break;
     default: break;
     }
     return DefWindowProcA(window, message, wparam, lparam);
@@ -376,6 +476,7 @@ int start_application(HINSTANCE instance, int show_command)
         return 0;
     init_gl_state(window_dc);
     build_menus();
+    shortcuts = LoadAcceleratorsA(instance_handle, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     init_file_dialogs(main_window_handle);
     InitCommonControls();
     create_map_tooltip(main_window_handle);
@@ -388,6 +489,9 @@ int start_application(HINSTANCE instance, int show_command)
 
 void route_message(MSG *message)
 {
+    if (shortcuts && is_shortcut_key(message) &&
+        TranslateAcceleratorA(main_window_handle, shortcuts, message))
+        return;
     for (int p = 0; p < PANEL_COUNT; p++)
         if (panels[p] && IsDialogMessageA(panels[p], message))
             return;

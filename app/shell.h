@@ -28,10 +28,18 @@ void on_destroy(void);
 
 // The start-up sequence up to the message loop; 1, or 0 when it failed.
 int start_application(HINSTANCE instance, int show_command);
-// One message through the panels' dialog handling or to its window.
+// One message through the menus' shortcuts, the panels' dialog handling or
+// to its window.
 void route_message(MSG *message);
 // Runs the message loop; returns the exit code.
 int run_message_loop(void);
 
 // Draws and shows one frame of the map.
 void redraw_map(void);
+
+// Opens a file named outside the dialogs: a .qvd file loads and a .csv
+// file imports as the menus would; any other is refused with a message.
+// With `announce` the completion is said, as the menus say it.
+void open_data_file(const char *path, int announce);
+// Opens the file the command line names, if any, quietly when it opens.
+void open_command_line_file(const char *command_line);

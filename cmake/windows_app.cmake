@@ -9,6 +9,7 @@ add_library(quorvel_app STATIC
     gis/map_layer.cpp
     gis/gis_panel.cpp
     panels/about_box.cpp
+    panels/clipboard.cpp
     panels/demographics_panel.cpp
     panels/file_dialogs.cpp
     panels/info_panel.cpp
@@ -16,7 +17,7 @@ add_library(quorvel_app STATIC
     panels/snapshot.cpp
     survey/data_commands.cpp
 )
-target_link_libraries(quorvel_app PUBLIC quorvel_core opengl32 gdi32 comdlg32 comctl32 user32)
+target_link_libraries(quorvel_app PUBLIC quorvel_core opengl32 gdi32 comdlg32 comctl32 shell32 user32)
 target_compile_definitions(quorvel_app PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 
 # The resource script pulls in these files; a change to one rebuilds it.

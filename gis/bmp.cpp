@@ -10,6 +10,7 @@ namespace {
 
 enum {
     HEADER_BYTES = 54,
+    FILE_HEADER_BYTES = 14,
     INFO_HEADER_BYTES = 40,
     PIXELS_PER_METRE = 2835,
     // The widest padded row the reader accepts (16384 x 3 is already a
@@ -73,6 +74,11 @@ int fail_write(void)
     data_stream_discard();
     data_stream_set_failure(failure);
     return 0;
+}
+
+int write_to_data_stream(void *, const void *bytes, size_t size)
+{
+    return data_stream_write(bytes, size);
 }
 
 }  // namespace
@@ -168,38 +174,35 @@ int read_bmp(const char *path, RgbImage *image)
     return 1;
 }
 
-int write_bmp(const char *path, const RgbImage *image)
+uint64_t dib_bytes(const RgbImage *image)
 {
-    if (!path || !image || !image->pixels || image->width <= 0 || image->height <= 0 ||
+    if (!image || !image->pixels || image->width <= 0 || image->height <= 0 ||
         image->bytes_per_pixel != 3)
         return 0;
-    int64_t row_bytes = padded_row_bytes(image->width);
-    int64_t file_size = row_bytes * (int64_t)image->height + HEADER_BYTES;
-    // The size field has 32 bits.
-    if (file_size > (int64_t)0xFFFFFFFFu)
-        return 0;
+    uint64_t bytes = (uint64_t)padded_row_bytes(image->width) * (uint64_t)image->height +
+                     INFO_HEADER_BYTES;
+    // A BMP file's size field has 32 bits, and the file header comes first.
+    return bytes + FILE_HEADER_BYTES > 0xFFFFFFFFu ? 0 : bytes;
+}
 
-    uint8_t header[HEADER_BYTES];
+int emit_dib(const RgbImage *image, DibSink emit, void *context)
+{
+    if (dib_bytes(image) == 0)
+        return 0;
+    uint8_t header[INFO_HEADER_BYTES];
     memset(header, 0, sizeof header);
-    header[0] = 0x42;
-    header[1] = 0x4D;
-    put_u32(header + 2, (uint32_t)file_size);
-    put_u32(header + 10, HEADER_BYTES);
-    put_u32(header + 14, INFO_HEADER_BYTES);
-    put_u32(header + 18, (uint32_t)image->width);
-    put_u32(header + 22, (uint32_t)image->height);
-    put_u16(header + 26, 1);
-    put_u16(header + 28, 24);
-    put_u32(header + 38, PIXELS_PER_METRE);
-    put_u32(header + 42, PIXELS_PER_METRE);
-
-    if (!data_stream_create(path))
+    put_u32(header, INFO_HEADER_BYTES);
+    put_u32(header + 4, (uint32_t)image->width);
+    put_u32(header + 8, (uint32_t)image->height);
+    put_u16(header + 12, 1);
+    put_u16(header + 14, 24);
+    put_u32(header + 24, PIXELS_PER_METRE);
+    put_u32(header + 28, PIXELS_PER_METRE);
+    if (!emit(context, header, sizeof header))
         return 0;
-    if (!data_stream_write(header, sizeof header))
-        return fail_write();
 
     const size_t width = (size_t)image->width;
-    const size_t padding = (size_t)(row_bytes - image->width * (int64_t)3);
+    const size_t padding = (size_t)(padded_row_bytes(image->width) - image->width * (int64_t)3);
     const size_t chunk_pixels = BMP_MAX_SIDE;
     for (int32_t r = 0; r < image->height; ++r) {
         const uint8_t *in = image->pixels + (size_t)r * width * 3;
@@ -218,10 +221,30 @@ int write_bmp(const char *path, const RgbImage *image)
                 memset(out, 0, padding);
                 bytes += padding;
             }
-            if (!data_stream_write(row_buffer, bytes))
-                return fail_write();
+            if (!emit(context, row_buffer, bytes))
+                return 0;
         }
     }
+    return 1;
+}
+
+int write_bmp(const char *path, const RgbImage *image)
+{
+    uint64_t dib = dib_bytes(image);
+    if (!path || dib == 0)
+        return 0;
+    uint8_t header[FILE_HEADER_BYTES];
+    memset(header, 0, sizeof header);
+    header[0] = 0x42;
+    header[1] = 0x4D;
+    put_u32(header + 2, (uint32_t)(dib + FILE_HEADER_BYTES));
+    put_u32(header + 10, HEADER_BYTES);
+
+    if (!data_stream_create(path))
+        return 0;
+    if (!data_stream_write(header, sizeof header) ||
+        !emit_dib(image, write_to_data_stream, nullptr))
+        return fail_write();
     return data_stream_commit();
 }
 

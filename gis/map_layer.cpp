@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include <GL/gl.h>
+#include <stdio.h>
+#include <string.h>
 
 #include "gis/bmp.h"
 #include "gis/map_layer.h"
@@ -42,12 +44,29 @@ struct Tile {
     const char *message;
 };
 
+// Paths relative to the working folder, or to the program's own folder.
 const Tile tiles[] = {
-    {".\\data\\maps\\ll.bmp", TEX_LOWER_LEFT, "make_map() - can't read lower left map!"},
-    {".\\data\\maps\\lr.bmp", TEX_LOWER_RIGHT, "make_map() - can't read lower right map!"},
-    {".\\data\\maps\\ul.bmp", TEX_UPPER_LEFT, "make_map() - can't read upper left map!"},
-    {".\\data\\maps\\ur.bmp", TEX_UPPER_RIGHT, "make_map() - can't read upper right map!"},
+    {"data\\maps\\ll.bmp", TEX_LOWER_LEFT, "make_map() - can't read lower left map!"},
+    {"data\\maps\\lr.bmp", TEX_LOWER_RIGHT, "make_map() - can't read lower right map!"},
+    {"data\\maps\\ul.bmp", TEX_UPPER_LEFT, "make_map() - can't read upper left map!"},
+    {"data\\maps\\ur.bmp", TEX_UPPER_RIGHT, "make_map() - can't read upper right map!"},
 };
+
+// A tile from the working folder or, for a program started elsewhere (from
+// a file's icon, or a shortcut with another working folder), from beside
+// quorvel.exe.  1 or 0.
+int read_tile(const Tile &tile, RgbImage *image)
+{
+    if (read_bmp(tile.path, image))
+        return 1;
+    char path[MAX_PATH + 32];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    char *slash = length > 0 && length < MAX_PATH ? strrchr(path, '\\') : nullptr;
+    if (!slash)
+        return 0;
+    snprintf(slash + 1, sizeof path - (size_t)(slash + 1 - path), "%s", tile.path);
+    return read_bmp(path, image);
+}
 
 void compile_tile_quad(GLuint list, float west, float south, float east, float north)
 {
@@ -195,7 +214,7 @@ void make_map(void)
 {
     for (const Tile &tile : tiles) {
         RgbImage image = {0, 0, 0, nullptr};
-        if (!read_bmp(tile.path, &image)) {
+        if (!read_tile(tile, &image)) {
             MessageBoxA(nullptr, tile.message, "ERROR!", MB_OK);
             return;
         }

@@ -1,7 +1,8 @@
 ; The Quorvel installer: the program, the base map, the sample survey and
 ; the user guide in a "Quorvel" folder under Program Files, a Start menu
 ; shortcut that starts the program in that folder (where it finds
-; data\maps), and an uninstaller registered for Add/Remove Programs.
+; data\maps), the .qvd file type, which Explorer then opens with Quorvel,
+; and an uninstaller registered for Add/Remove Programs.
 ; Installing again installs over the installed copy, in its folder.
 ; Neither installing nor uninstalling goes ahead while the installed
 ; Quorvel runs.  /S installs and uninstalls silently; a silent run that
@@ -23,6 +24,11 @@ Target amd64-unicode
 !define PUBLISHER "The Quorvel project"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvel"
 !define SHORTCUT "$SMPROGRAMS\Quorvel.lnk"
+!define CLASSES "Software\Classes"
+!define PROGID "Quorvel.SurveyData"
+!define OPEN_COMMAND '"$INSTDIR\quorvel.exe" "%1"'
+; SHCNE_ASSOCCHANGED: Explorer shows the type's icon and name anew.
+!define ASSOCIATIONS_CHANGED "shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -122,6 +128,14 @@ Section
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
     IntFmt $0 "0x%08X" $0
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+
+    ; .qvd files: "Quorvel survey data" with the program's icon, opened by
+    ; a double-click.
+    WriteRegStr HKLM "${CLASSES}\.qvd" "" "${PROGID}"
+    WriteRegStr HKLM "${CLASSES}\${PROGID}" "" "Quorvel survey data"
+    WriteRegStr HKLM "${CLASSES}\${PROGID}\DefaultIcon" "" "$INSTDIR\quorvel.exe,0"
+    WriteRegStr HKLM "${CLASSES}\${PROGID}\shell\open\command" "" '${OPEN_COMMAND}'
+    System::Call '${ASSOCIATIONS_CHANGED}'
 SectionEnd
 
 ; Removes exactly what the installer put there, so files of the user's
@@ -146,4 +160,17 @@ Section "Uninstall"
     Delete "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+    ; The .qvd type is removed only while it still opens with this Quorvel;
+    ; a program that took it over since keeps it.
+    ReadRegStr $0 HKLM "${CLASSES}\${PROGID}\shell\open\command" ""
+    StrCmp $0 '${OPEN_COMMAND}' 0 associations_done
+    DeleteRegKey HKLM "${CLASSES}\${PROGID}"
+    ReadRegStr $0 HKLM "${CLASSES}\.qvd" ""
+    StrCmp $0 "${PROGID}" 0 associations_changed
+    DeleteRegValue HKLM "${CLASSES}\.qvd" ""
+    DeleteRegKey /ifempty HKLM "${CLASSES}\.qvd"
+associations_changed:
+    System::Call '${ASSOCIATIONS_CHANGED}'
+associations_done:
 SectionEnd

@@ -13,17 +13,30 @@ char file_name[PATH_BYTES];
 char file_title[PATH_BYTES];
 OPENFILENAMEA file_dialog;
 
-// One file-type entry: the extension as its label, "*" plus the extension
-// as its pattern, so only files of that type are listed.
-void set_filter(const char *extension)
+// One entry per type: its label, and "*" plus its extension as its
+// pattern, so only files of that type are listed.  Types that do not fit
+// are left out.
+void set_filter(const FileType *types, int count)
 {
     memset(filter_text, 0, sizeof filter_text);
-    size_t length = strlen(extension);
-    if (2 * length + 3 > sizeof filter_text)
-        length = 0;
-    memcpy(filter_text, extension, length);
-    filter_text[length + 1] = '*';
-    memcpy(filter_text + length + 2, extension, length);
+    size_t used = 0;
+    for (int t = 0; t < count; t++) {
+        size_t label = strlen(types[t].label), extension = strlen(types[t].extension);
+        // The label, '*', the extension, their terminators and the list's.
+        if (used + label + extension + 4 > sizeof filter_text)
+            break;
+        memcpy(filter_text + used, types[t].label, label);
+        used += label + 1;
+        filter_text[used] = '*';
+        memcpy(filter_text + used + 1, types[t].extension, extension);
+        used += extension + 2;
+    }
+}
+
+int ends_with(const char *name, const char *extension)
+{
+    size_t length = strlen(name), extension_length = strlen(extension);
+    return length >= extension_length && strcmp(name + length - extension_length, extension) == 0;
 }
 
 // Remembers the chosen file's folder (with its trailing backslash) as the
@@ -51,18 +64,28 @@ int may_replace(const char *path)
                        MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
-int run_dialog(char *path, const char *extension, int save)
+int run_dialog(char *path, const FileType *types, int count, int save, int *type)
 {
-    set_filter(extension);
+    set_filter(types, count);
     file_name[0] = '\0';
+    file_dialog.nFilterIndex = 1;
     BOOL chosen = save ? GetSaveFileNameA(&file_dialog) : GetOpenFileNameA(&file_dialog);
     SetCurrentDirectoryA(start_directory);
     if (!chosen)
         return 0;
+    int picked = (int)file_dialog.nFilterIndex - 1;
+    if (picked < 0 || picked >= count)
+        picked = 0;
+    int needs_extension = save;
+    for (int t = 0; t < count && save; t++) {
+        if (ends_with(file_name, types[t].extension)) {
+            picked = t;
+            needs_extension = 0;
+        }
+    }
+    const char *extension = types[picked].extension;
     size_t length = strlen(file_name);
     size_t extension_length = strlen(extension);
-    int needs_extension = save && (length < extension_length ||
-                                   strcmp(file_name + length - extension_length, extension) != 0);
     if (needs_extension && length + extension_length >= PATH_BYTES) {
         char text[PATH_BYTES + 128];
         snprintf(text, sizeof text, "choose_save_file() - name too long to add %s: %s!\n",
@@ -79,6 +102,7 @@ int run_dialog(char *path, const char *extension, int save)
     }
     memcpy(path, chosen_path, strlen(chosen_path) + 1);
     remember_folder(file_name);
+    *type = picked;
     return 1;
 }
 
@@ -106,10 +130,19 @@ void init_file_dialogs(HWND owner)
 
 int choose_open_file(char *path, const char *extension)
 {
-    return run_dialog(path, extension, 0);
+    const FileType only = {extension, extension};
+    int type;
+    return run_dialog(path, &only, 1, 0, &type);
 }
 
 int choose_save_file(char *path, const char *extension)
 {
-    return run_dialog(path, extension, 1);
+    const FileType only = {extension, extension};
+    int type;
+    return run_dialog(path, &only, 1, 1, &type);
+}
+
+int choose_save_file_of_type(char *path, const FileType *types, int count, int *type)
+{
+    return run_dialog(path, types, count, 1, type);
 }

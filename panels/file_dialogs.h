@@ -15,3 +15,13 @@ int choose_open_file(char *path, const char *extension);
 // refused with a message; when the name with the extension added is an
 // existing file, the user is asked before it is replaced, and No returns 0.
 int choose_save_file(char *path, const char *extension);
+
+// An entry of a save dialog's list of file types.
+struct FileType {
+    const char *label;      // "PNG image (*.png)"
+    const char *extension;  // ".png"
+};
+// As choose_save_file, with the types to choose from, the first chosen at
+// start.  A name that ends in one of their extensions is of that type; any
+// other gets the extension of the type chosen.  *type receives the index.
+int choose_save_file_of_type(char *path, const FileType *types, int count, int *type);

@@ -8,6 +8,8 @@
 #include <string.h>
 
 #include "app/shell.h"
+#include "gis/png.h"
+#include "panels/clipboard.h"
 #include "panels/file_dialogs.h"
 #include "survey/data_stream.h"
 #include "view/map_view.h"
@@ -24,6 +26,11 @@ struct PrintJob {
 };
 
 PrintJob print_job;
+
+// The snapshot's file types, the BMP first as it always was.
+enum { SNAPSHOT_BMP, SNAPSHOT_PNG, SNAPSHOT_TYPES };
+const FileType snapshot_types[SNAPSHOT_TYPES] = {{"Bitmap (*.bmp)", ".bmp"},
+                                                 {"PNG image (*.png)", ".png"}};
 
 // The panels in the order their visibility is renewed after a capture.
 const int captured_panels[PANEL_COUNT] = {PANEL_DEMOGRAPHICS, PANEL_QUESTION, PANEL_GIS,
@@ -57,6 +64,21 @@ int capture_view(RgbImage *image)
         if (IsWindowVisible(window))
             ShowWindow(window, SW_SHOW);
     }
+    return 1;
+}
+
+// The screen's resolution, recorded in PNG snapshots.
+int screen_dpi(void)
+{
+    int dpi = GetDeviceCaps(main_window_dc(), LOGPIXELSX);
+    return dpi > 0 ? dpi : 96;
+}
+
+int copy_to(void *context, const void *bytes, size_t size)
+{
+    uint8_t **at = (uint8_t **)context;
+    memcpy(*at, bytes, size);
+    *at += size;
     return 1;
 }
 
@@ -137,12 +159,33 @@ void save_snapshot(void)
         MessageBoxA(nullptr, "save_snapshot() - can't capture the map view!\n", "ERROR!", MB_OK);
     } else {
         char path[PATH_BYTES];
-        if (choose_save_file(path, ".bmp")) {
-            if (write_bmp(path, &image)) {
+        int type = SNAPSHOT_BMP;
+        if (choose_save_file_of_type(path, snapshot_types, SNAPSHOT_TYPES, &type)) {
+            int written = type == SNAPSHOT_PNG ? write_png(path, &image, screen_dpi())
+                                               : write_bmp(path, &image);
+            if (written) {
                 MessageBoxA(nullptr, "Save complete", "Info", MB_OK);
             } else {
                 write_failure_box(path);
             }
+        }
+    }
+    image_free(&image);
+    restart_timer();
+}
+
+void copy_map(void)
+{
+    RgbImage image = {0, 0, 0, nullptr};
+    if (!capture_view(&image)) {
+        MessageBoxA(nullptr, "copy_map() - can't capture the map view!\n", "ERROR!", MB_OK);
+    } else {
+        ClipboardItem dib = {CF_DIB, clipboard_memory("copy_map", (size_t)dib_bytes(&image))};
+        if (dib.memory) {
+            uint8_t *at = (uint8_t *)GlobalLock(dib.memory);
+            emit_dib(&image, copy_to, &at);
+            GlobalUnlock(dib.memory);
+            put_on_clipboard("copy_map", &dib, 1);
         }
     }
     image_free(&image);

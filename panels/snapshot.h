@@ -6,9 +6,11 @@
 
 #include "gis/bmp.h"
 
-// Menu commands "Save Snapshot.." and "Print..".
+// Menu commands "Save Snapshot..", "Print.." and "Copy Map", which puts the
+// picture a snapshot would save on the clipboard as a DIB.
 void save_snapshot(void);
 void print_view(void);
+void copy_map(void);
 
 // Asks for a printer and starts a one-page document on it; 1 when the page
 // is ready for print_image, 0 when cancelled or refused (after a message

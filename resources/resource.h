@@ -18,6 +18,9 @@
 #define IDD_ABOUT                       108
 #define IDD_GIS                         109
 
+/* Keyboard shortcuts */
+#define IDR_ACCELERATORS                120
+
 /* Bitmaps */
 #define IDB_LOGO                        107
 #define IDB_ARROW_TOP                   113   /* red arrow pointing down        */
@@ -51,6 +54,8 @@
 #define CMD_BARS_COUNT                  52
 #define CMD_BARS_SHARE                  53
 #define CMD_SHOW_LEGEND                 54
+#define CMD_COPY_MAP                    60
+#define CMD_COPY_COUNTS                 61
 
 /* Demographics panel (IDD_DEMOGRAPHICS) */
 #define IDC_DEMO_GROUP_OTHER            1000

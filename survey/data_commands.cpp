@@ -9,7 +9,6 @@
 #include "survey/csv_file.h"
 #include "survey/record_file.h"
 #include "survey/tally.h"
-#include "view/map_view.h"
 
 namespace {
 
@@ -49,18 +48,20 @@ void report_csv_failure(const char *path)
 
 }  // namespace
 
-void load_data_command(void)
+int load_data_file(const char *path)
 {
-    char path[PATH_BYTES];
-    if (!choose_open_file(path, ".qvd"))
-        return;
     if (!read_records(path)) {
         report_failure("read_records", path);
-        return;
+        return 0;
     }
     refresh_map();
-    show_survey_area_if_untouched();
-    MessageBoxA(nullptr, "Load complete", "Info", MB_OK);
+    return 1;
+}
+
+int load_data_command(void)
+{
+    char path[PATH_BYTES];
+    return choose_open_file(path, ".qvd") && load_data_file(path);
 }
 
 void save_data_command(void)
@@ -75,18 +76,20 @@ void save_data_command(void)
     MessageBoxA(nullptr, "Save complete", "Info", MB_OK);
 }
 
-void import_csv_command(void)
+int import_csv_file(const char *path)
 {
-    char path[PATH_BYTES];
-    if (!choose_open_file(path, ".csv"))
-        return;
     if (!read_csv_records(path)) {
         report_csv_failure(path);
-        return;
+        return 0;
     }
     refresh_map();
-    show_survey_area_if_untouched();
-    MessageBoxA(nullptr, "Import complete", "Info", MB_OK);
+    return 1;
+}
+
+int import_csv_command(void)
+{
+    char path[PATH_BYTES];
+    return choose_open_file(path, ".csv") && import_csv_file(path);
 }
 
 void export_csv_command(void)

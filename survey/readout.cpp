@@ -103,10 +103,14 @@ void build_legend(const TallyQuery *query, const TallyResult *result, int mode, 
     snprintf(legend->line[n++], LEGEND_LINE_BYTES, "%s", words.question);
     snprintf(legend->line[n++], LEGEND_LINE_BYTES, "Answer: %s", words.answer);
     snprintf(legend->line[n++], LEGEND_LINE_BYTES, "Respondents: %s", words.filters);
-    snprintf(legend->line[n++], LEGEND_LINE_BYTES, "%s of %s respondents match; bars: %s", total,
-             records,
-             mode == BARS_SHARE ? "one block per 5% of the area's respondents"
-                                : "one block per respondent");
+    if (result->records == 0)
+        snprintf(legend->line[n++], LEGEND_LINE_BYTES, "%s",
+                 "No survey loaded: File > Load Data.., or drop a file here");
+    else
+        snprintf(legend->line[n++], LEGEND_LINE_BYTES, "%s of %s respondents match; bars: %s",
+                 total, records,
+                 mode == BARS_SHARE ? "one block per 5% of the area's respondents"
+                                    : "one block per respondent");
     if (mode == BARS_SHARE)
         snprintf(legend->line[n++], LEGEND_LINE_BYTES,
                  "Faint bars: fewer than %d respondents in the area", (int)LOW_BASE);

@@ -2,9 +2,11 @@
 
 #include <GL/gl.h>
 #include <commctrl.h>
+#include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -23,7 +25,7 @@
 
 namespace {
 
-std::deque<std::string> file_answers;
+std::deque<std::pair<std::string, int>> file_answers;  // name, file type
 std::deque<int> question_answers;
 std::vector<BoxRecord> boxes;
 int unanswered;
@@ -32,6 +34,7 @@ HHOOK cbt_hook;
 enum { ANSWER_TIMER = 0x5E2E, WATCHDOG_TIMER = 0x5E2F };
 const int explorer_name_box = 0x47C;  // cmb13
 const int classic_name_box = 0x480;   // edt1
+const int file_type_list = 0x470;     // cmb1
 
 bool is_program_panel(HWND window)
 {
@@ -86,13 +89,20 @@ void CALLBACK answer_dialog(HWND dialog, UINT, UINT_PTR id, DWORD)
         press(dialog, IDCANCEL);
         return;
     }
-    std::string answer = file_answers.front();
+    std::pair<std::string, int> answer = file_answers.front();
     file_answers.pop_front();
-    if (answer.empty()) {
+    if (answer.first.empty()) {
         press(dialog, IDCANCEL);
         return;
     }
-    SetWindowTextA(name_box, answer.c_str());
+    if (answer.second > 1) {
+        // As a pick from the list notifies the dialog.
+        HWND list = GetDlgItem(dialog, file_type_list);
+        SendMessageA(list, CB_SETCURSEL, (WPARAM)(answer.second - 1), 0);
+        for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(file_type_list, code), (LPARAM)list);
+    }
+    SetWindowTextA(name_box, answer.first.c_str());
     press(dialog, IDOK);
 }
 
@@ -187,14 +197,14 @@ void send_command(int id)
     SendMessageA(main_window(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
-void answer_file_dialog(const std::string &path)
+void answer_file_dialog(const std::string &path, int file_type)
 {
-    file_answers.push_back(path);
+    file_answers.push_back({path, file_type});
 }
 
 void cancel_file_dialog(void)
 {
-    file_answers.push_back("");
+    file_answers.push_back({"", 1});
 }
 
 void answer_question_box(int button)
@@ -320,6 +330,24 @@ std::vector<uint8_t> file_bytes(const std::string &path)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+std::vector<uint8_t> clipboard_bytes(UINT format)
+{
+    std::vector<uint8_t> bytes;
+    HGLOBAL memory = OpenClipboard(nullptr) ? GetClipboardData(format) : nullptr;
+    if (const uint8_t *data = memory ? (const uint8_t *)GlobalLock(memory) : nullptr)
+        bytes.assign(data, data + GlobalSize(memory));
+    if (memory)
+        GlobalUnlock(memory);
+    CloseClipboard();
+    return bytes;
+}
+
+std::string clipboard_text(UINT format)
+{
+    std::vector<uint8_t> bytes = clipboard_bytes(format);
+    return std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
+}
+
 void write_file_bytes(const std::string &path, const std::vector<uint8_t> &bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -363,6 +391,35 @@ void key_stroke(int virtual_key, char ch)
     message.lParam = (LPARAM)(1 | (scan << 16) | (1u << 30) | (1u << 31));
     route_message(&message);
     pump_messages(0);
+}
+
+void control_key_stroke(char letter, bool shift)
+{
+    BYTE keys[256], held[256];
+    GetKeyboardState(keys);
+    memcpy(held, keys, sizeof held);
+    held[VK_CONTROL] = held[VK_LCONTROL] = 0x80;
+    if (shift)
+        held[VK_SHIFT] = held[VK_LSHIFT] = 0x80;
+    SetKeyboardState(held);
+    key_stroke(letter, (char)(letter - 'A' + 1));
+    SetKeyboardState(keys);
+}
+
+void drop_files(const std::vector<std::string> &paths)
+{
+    size_t bytes = sizeof(DROPFILES) + 1;
+    for (const std::string &path : paths)
+        bytes += path.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    DROPFILES *drop = (DROPFILES *)GlobalLock(memory);
+    drop->pFiles = sizeof(DROPFILES);
+    char *names = (char *)(drop + 1);
+    for (const std::string &path : paths)
+        names = std::copy(path.c_str(), path.c_str() + path.size() + 1, names);
+    GlobalUnlock(memory);
+    PostMessageA(main_window(), WM_DROPFILES, (WPARAM)memory, 0);
+    pump_messages(50);
 }
 
 void type_text(const char *text)

@@ -37,9 +37,10 @@ void pump_messages(int ms);
 void send_command(int id);
 
 // Modal dialogs: file dialogs take the scripted answers in order (an empty
-// name cancels); message boxes are recorded and confirmed, those that ask
-// with the next scripted button (IDYES when none is left).
-void answer_file_dialog(const std::string &path);
+// name cancels), choosing the numbered entry of the file-type list first
+// when it is not the first; message boxes are recorded and confirmed, those
+// that ask with the next scripted button (IDYES when none is left).
+void answer_file_dialog(const std::string &path, int file_type = 1);
 void cancel_file_dialog(void);
 void answer_question_box(int button);
 struct BoxRecord {
@@ -78,6 +79,10 @@ RespondentRecord respondent(int zip_code);
 void use_records(const std::vector<RespondentRecord> &records);
 
 std::vector<uint8_t> file_bytes(const std::string &path);
+// What the clipboard holds in a format: its whole memory block, or as text
+// up to its terminating NUL; empty when it holds nothing in that format.
+std::vector<uint8_t> clipboard_bytes(UINT format);
+std::string clipboard_text(UINT format);
 void write_file_bytes(const std::string &path, const std::vector<uint8_t> &bytes);
 
 // Posts a mouse message with its key and button flags at client pixel
@@ -87,6 +92,12 @@ void post_mouse(HWND window, UINT message, WPARAM flags, int x, int y);
 // translation makes, WM_KEYUP), for the window with the focus, through the
 // program's own loop step.  `ch` 0 for keys without a character.
 void key_stroke(int virtual_key, char ch);
+// A letter key stroke with Ctrl (and Shift) held, as a shortcut is typed.
+void control_key_stroke(char letter, bool shift = false);
+// Drops the files on the main window as the shell does: a DROPFILES block
+// with the names, each ended by a NUL and the list by another, in global
+// memory whose handle goes with a posted WM_DROPFILES.
+void drop_files(const std::vector<std::string> &paths);
 // Types each character of the text as a key stroke.
 void type_text(const char *text);
 // Picks a list position the way a user does: the selection, then the

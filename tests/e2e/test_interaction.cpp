@@ -725,9 +725,13 @@ TEST_F(Interaction, TheFindZipBoxSelectsItsWholeTextOnFocus)
     SendMessageA(box, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
     EXPECT_EQ(0u, start);
     EXPECT_EQ(5u, end);
-    // Typing replaces it.
+    // Typing replaces it; Ctrl+C copies the box's text, not the map.
     type_text("77004");
     EXPECT_EQ("77004", item_text(question_panel(), IDC_FIND_ZIP));
+    SendMessageA(box, EM_SETSEL, 0, -1);
+    control_key_stroke('C');
+    EXPECT_EQ("77004", clipboard_text(CF_TEXT));
+    EXPECT_TRUE(clipboard_bytes(CF_DIB).empty());
     key_stroke(VK_RETURN, 0);
     EXPECT_EQ(index_77004, selected_zip());
 

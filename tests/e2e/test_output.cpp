@@ -11,11 +11,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/shell.h"
 #include "e2e/e2e_support.h"
 #include "gis/bmp.h"
+#include "panels/clipboard.h"
 #include "panels/info_panel.h"
 #include "panels/snapshot.h"
 #include "resources/resource.h"
@@ -27,6 +29,11 @@
 #include "view/map_legend.h"
 #include "view/map_view.h"
 #include "view/page_layout.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
+#include <stb_image.h>
 
 namespace {
 
@@ -50,6 +57,18 @@ std::string text_of(const std::string &path)
 {
     std::vector<uint8_t> bytes = file_bytes(path);
     return std::string(bytes.begin(), bytes.end());
+}
+
+// A PNG file's pixels, rows bottom first as a frame holds them.
+std::vector<uint8_t> png_pixels(const std::vector<uint8_t> &file, int *width, int *height)
+{
+    int channels = 0;
+    uint8_t *rows = stbi_load_from_memory(file.data(), (int)file.size(), width, height, &channels, 3);
+    std::vector<uint8_t> pixels;
+    for (int r = rows ? *height - 1 : -1; r >= 0; r--)
+        pixels.insert(pixels.end(), rows + r * *width * 3, rows + (r + 1) * *width * 3);
+    stbi_image_free(rows);
+    return pixels;
 }
 
 bool starts_with(const std::string &text, const std::string &start)
@@ -303,6 +322,15 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
                     share_text(matching[i], base[i]) + "," + share_text(matching[i], total) + "\r\n";
     }
     EXPECT_EQ(expected, text_of(path));
+    // Copy Counts (Ctrl+Shift+C in a panel): the file's bytes as "Csv", and
+    // the table as text with tabs, where a cell with a comma needs no quotes.
+    SetFocus(GetDlgItem(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_SEX));
+    control_key_stroke('C', true);
+    EXPECT_EQ(expected, clipboard_text(RegisterClipboardFormatA("Csv")));
+    std::string tabbed = clipboard_text(CF_TEXT), header = counts_table_header;
+    std::replace(header.begin(), header.end(), ',', '\t');
+    EXPECT_TRUE(starts_with(tabbed, header + "\r\n"));
+    EXPECT_NE(std::string::npos, tabbed.find("\tAge 30-39, Sex Female\t770"));
 
     // A write that fails names the routine and the path, and keeps the file.
     message_boxes().clear();
@@ -381,6 +409,21 @@ TEST_F(Output, SnapshotEqualsTheFrameAtEvenAndOddWidths)
         size_t bytes = (size_t)image.width * image.height * 3;
         ASSERT_EQ(frame.pixels.size(), bytes);
         EXPECT_EQ(0, memcmp(frame.pixels.data(), image.pixels, bytes));
+        // Copy Map (Ctrl+C): the file without its 14-byte header, as a DIB.
+        SetFocus(main_window());
+        control_key_stroke('C');
+        std::vector<uint8_t> file = file_bytes(path), dib = clipboard_bytes(CF_DIB);
+        ASSERT_GE(dib.size(), file.size() - 14);
+        EXPECT_TRUE(std::equal(file.begin() + 14, file.end(), dib.begin()));
+        // As a PNG, its type chosen or typed: the same pixels, at 96 DPI
+        // (3780 pixels per metre in its pHYs chunk).
+        std::string png = work_path("shot-" + std::to_string(width));
+        answer_file_dialog(width == 1000 ? png : png + ".png", width == 1000 ? 2 : 1);
+        send_command(CMD_SAVE_SNAPSHOT);
+        int png_width = 0, png_height = 0;
+        file = file_bytes(png + ".png");
+        EXPECT_TRUE(png_pixels(file, &png_width, &png_height) == frame.pixels && png_width == width);
+        EXPECT_TRUE(file.size() > 45 && memcmp(&file[37], "pHYs\0\0\x0e\xc4", 8) == 0);
         image_free(&image);
         // So the picture carries the legend as the frame does; switched
         // off ("Show Legend" unchecked) for the odd width, neither has it.
@@ -433,6 +476,55 @@ TEST_F(Output, FailedSnapshotWriteReportsAnError)
         << message_boxes()[0].text;
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_TRUE(timer_runs());
+
+    // A PNG over a previous one (the question to replace it answered Yes):
+    // that one stays as it was.
+    path = work_path("failed-shot.png");
+    write_file_bytes(path, {'o', 'l', 'd'});
+    data_stream_inject_fault(FAULT_WRITE, 3);
+    answer_file_dialog(work_path("failed-shot"), 2);
+    send_command(CMD_SAVE_SNAPSHOT);
+    EXPECT_EQ("save_snapshot() - can't write snapshot file: " + path + "!\n", message_boxes().back().text);
+    EXPECT_EQ((std::vector<uint8_t>{'o', 'l', 'd'}), file_bytes(path));
+    EXPECT_FALSE(std::filesystem::exists(path + ".~tmp"));
+}
+
+TEST_F(Output, ACopyThatCannotBeMadeSaysSoAndLeavesTheClipboard)
+{
+    use_records({respondent(77002)});
+    SetDlgItemTextA(panel_window(PANEL_QUESTION), IDC_FIND_ZIP, "before");
+    SendDlgItemMessageA(panel_window(PANEL_QUESTION), IDC_FIND_ZIP, EM_SETSEL, 0, -1);
+    SendDlgItemMessageA(panel_window(PANEL_QUESTION), IDC_FIND_ZIP, WM_COPY, 0, 0);
+    // Another program holds the clipboard open; then the memory for the map,
+    // or for the second format of the counts, cannot be had.
+    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr), done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        OpenClipboard(nullptr);
+        SignalObjectAndWait(opened, done, 20000, FALSE);
+        CloseClipboard();
+    });
+    WaitForSingleObject(opened, 5000);
+    send_command(CMD_COPY_MAP);
+    send_command(CMD_COPY_COUNTS);
+    SetEvent(done);
+    holder.join();
+    clipboard_fail_memory(1);
+    send_command(CMD_COPY_MAP);
+    clipboard_fail_memory(2);
+    send_command(CMD_COPY_COUNTS);
+    const std::string busy = "() - can't open the clipboard: another program is using it!\n",
+                      short_of_memory = "() - not enough memory for the clipboard!\n";
+    const std::vector<std::string> expected = {"copy_map" + busy, "copy_counts" + busy,
+                                               "copy_map" + short_of_memory, "copy_counts" + short_of_memory};
+    ASSERT_EQ(4u, message_boxes().size());
+    for (int i = 0; i < 4; i++)
+        EXPECT_TRUE(message_boxes()[i].caption == "ERROR!" && message_boxes()[i].text == expected[i]) << i;
+    EXPECT_EQ("before", clipboard_text(CF_TEXT));
+    EXPECT_TRUE(clipboard_bytes(CF_DIB).empty());
+    EXPECT_EQ(1, record_count());
+    EXPECT_TRUE(timer_runs());
+    for (HANDLE event : {opened, done})
+        CloseHandle(event);
 }
 
 // A 24-bit DIB section standing in for a printer page.
@@ -630,9 +722,11 @@ TEST_F(Output, PrintsCentredAndScaledThroughThePrintQueue)
     std::string dir = "Z:" + unix_dir;
     std::vector<std::string> before = pdf_files(dir);
 
+    // Ctrl+P, in a panel.
     Frame frame = read_frame();
     answer_print_dialog(IDOK);
-    send_command(CMD_PRINT);
+    SetFocus(GetDlgItem(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_AGE));
+    control_key_stroke('P');
     answer_print_dialog(0);
     ASSERT_FALSE(message_boxes().empty());
     EXPECT_EQ("Info", message_boxes().back().caption);

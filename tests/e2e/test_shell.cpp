@@ -19,7 +19,9 @@
 #include "panels/info_panel.h"
 #include "resources/resource.h"
 #include "survey/catalogue.h"
+#include "survey/counts_file.h"
 #include "survey/data_stream.h"
+#include "survey/csv_file.h"
 #include "survey/record_file.h"
 #include "survey/tally.h"
 #include "view/map_legend.h"
@@ -112,8 +114,10 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
         std::vector<Item> items;
     };
     const std::vector<Popup> expected = {
-        {"File", {{"Load Data..", 1}, {"Save Data..", 5}, {"Import CSV..", 3}, {"Export CSV..", 4},
-                  {"Export Counts..", 50}, {"Save Snapshot..", 7}, {"Print..", 8}, {"Quit", 10}}},
+        {"File", {{"Load Data..\tCtrl+O", 1}, {"Save Data..\tCtrl+S", 5}, {"Import CSV..", 3},
+                  {"Export CSV..", 4}, {"Export Counts..", 50}, {"Save Snapshot..", 7},
+                  {"Print..\tCtrl+P", 8}, {"Quit", 10}}},
+        {"Edit", {{"Copy Map\tCtrl+C", 60}, {"Copy Counts\tCtrl+Shift+C", 61}}},
         {"Location", {{"Default Location", 21}, {"Saved Location", 22}, {"Survey Area", 51}}},
         {"Question", {{"Default Question", 41}, {"Saved Question", 42}, {"", 0},
                       {"Bars: Count", 52}, {"Bars: Share of Area", 53}}},
@@ -350,15 +354,17 @@ TEST_F(Shell, LoadDataThroughTheOpenDialog)
     EXPECT_EQ(0, unanswered_file_dialogs());
 
     // Loaded at the start view, the view moved to the Survey Area; a view
-    // the user has set stays when data is loaded, and "Survey Area" brings
-    // the framed view back.
+    // the user has set stays when data is loaded (by Ctrl+O here), and
+    // "Survey Area" brings the framed view back.
     MapView survey = *current_map_view();
     EXPECT_EQ(50.0f, survey.tilt);
     EXPECT_GT(500.0f, survey.distance);
     set_view(300.0f, 10.0f, 5.0f, -1);
     MapView user = *current_map_view();
     answer_file_dialog(path);
-    send_command(CMD_LOAD_DATA);
+    SetFocus(main_window());
+    control_key_stroke('O');
+    EXPECT_EQ("Load complete", message_boxes().back().text);
     EXPECT_EQ(0, memcmp(&user, current_map_view(), sizeof user));
     send_command(CMD_SURVEY_AREA);
     EXPECT_EQ(0, memcmp(&survey, current_map_view(), sizeof survey));
@@ -398,6 +404,40 @@ TEST_F(Shell, CancellingTheOpenDialogChangesNothing)
     EXPECT_EQ(0, unanswered_file_dialogs());
 }
 
+TEST_F(Shell, AFileDroppedOnTheWindowOpensAsTheMenusWouldOpenIt)
+{
+    EXPECT_TRUE(GetWindowLongA(main_window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    std::string csv = work_path("dropped.csv"), qvd = work_path("dropped.qvd");
+    std::string notes = work_path("notes.txt"), bad = work_path("not records.qvd");
+    use_records({respondent(77010)});
+    ASSERT_EQ(1, write_csv_records(csv.c_str()));
+    use_records({respondent(77002), respondent(77002), respondent(77005)});
+    ASSERT_EQ(1, write_records(qvd.c_str()));
+    write_file_bytes(notes, {'h', 'i'});
+    write_file_bytes(bad, {1, 2, 3});
+    use_records({});
+    // Dropped at the start view, the data moves the view to the Survey Area;
+    // a view the user set stays.  Two files, another kind of file or a file
+    // that holds no records: a message, and the data set and view stay.
+    const struct {
+        std::vector<std::string> files;
+        std::string said;
+        int records;
+    } drops[] = {{{qvd}, "Load complete", 3}, {{csv}, "Import complete", 1},
+                 {{qvd, csv}, "on_drop_files() - 2 files dropped: drop one .qvd or .csv file!\n", 1},
+                 {{notes}, "open_data_file() - not a .qvd or .csv file: " + notes + "!\n", 1},
+                 {{bad}, "read_records() - not a record file: " + bad + "!\n", 1}};
+    for (const auto &drop : drops) {
+        message_boxes().clear();
+        drop_files(drop.files);
+        ASSERT_EQ(1u, message_boxes().size());
+        EXPECT_EQ(drop.said, message_boxes()[0].text);
+        EXPECT_TRUE(record_count() == drop.records && tally_result()->counts[drop.records == 3 ? 2 : 10] > 0);
+        EXPECT_EQ(drop.records == 3 ? 50.0f : 10.0f, current_map_view()->tilt);
+        set_view(300.0f, 10.0f, 5.0f, -1);
+    }
+}
+
 TEST_F(Shell, SaveDataAppendsTheExtensionAndWritesWhatWasLoaded)
 {
     use_records({respondent(77002), respondent(77030), respondent(99999)});
@@ -432,9 +472,11 @@ TEST_F(Shell, SaveDataAppendsTheExtensionAndWritesWhatWasLoaded)
                   message_boxes()[0].text);
         EXPECT_EQ((std::vector<uint8_t>{'o', 'l', 'd'}), file_bytes(saved + extensions[i]));
     }
+    // Ctrl+S in a panel saves as the menu does; Yes replaces the file.
     message_boxes().clear();
     answer_file_dialog(saved);
-    send_command(CMD_SAVE_DATA);
+    SetFocus(panel_window(PANEL_GIS));
+    control_key_stroke('S');
     EXPECT_EQ("Save complete", message_boxes().back().text);
     EXPECT_EQ(file_bytes(loaded), file_bytes(saved + ".qvd"));
 }
@@ -624,14 +666,14 @@ std::string windows_path(const std::string &unix_path)
 }
 
 // Starts a quorvel.exe (or a shortcut to it, through the shell, as a click
-// on it does) in the given working directory, shown as `show` says, runs
-// while_running (if any) on its windows, ends it with the given message and
-// returns its exit code; *error_shown tells whether it showed an "ERROR!"
-// box on the way.
+// on it does) in the given working directory with the arguments, shown as
+// `show` says, runs while_running (if any) on its windows, ends it with the
+// given message and returns its exit code; *error_shown tells whether it
+// showed an "ERROR!" box on the way.
 DWORD run_program_and_end_it(const std::string &exe, const std::string &folder, UINT message,
                              WPARAM wparam, bool *error_shown,
                              const std::function<void(const ProcessWindows &)> &while_running = {},
-                             WORD show = SW_SHOWNORMAL)
+                             const std::string &arguments = "", WORD show = SW_SHOWNORMAL)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -640,8 +682,9 @@ DWORD run_program_and_end_it(const std::string &exe, const std::string &folder, 
     PROCESS_INFORMATION process = {};
     // The shell hands back no process for a shortcut: its window names it.
     bool shortcut = exe.size() > 4 && exe.compare(exe.size() - 4, 4, ".lnk") == 0;
+    std::string line = "\"" + exe + "\" " + arguments;
     if (shortcut ? (INT_PTR)ShellExecuteA(nullptr, "open", exe.c_str(), nullptr, folder.c_str(), show) <= 32
-                 : !CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                 : !CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
                                    folder.c_str(), &startup, &process)) {
         ADD_FAILURE() << "cannot start " << exe;
         return 0xFFFFFFFF;
@@ -681,16 +724,23 @@ HWND process_panel(DWORD process, const char *caption)
     return found.empty() ? nullptr : found[0];
 }
 
-// A value of the installer's Add/Remove Programs entry, or "(missing)".
-std::string uninstall_value(const char *name)
+// A value of a key of the machine's registry (the key's own with a null
+// name), or "(missing)".
+std::string machine_value(const std::string &key, const char *name)
 {
     char text[1024] = "";
     DWORD size = sizeof text, type = REG_SZ;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvel",
-                     name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6464KEY, &type, text,
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name,
+                     RRF_RT_REG_SZ | RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6464KEY, &type, text,
                      &size) != ERROR_SUCCESS)
         return "(missing)";
     return type == REG_DWORD ? std::to_string(*(DWORD *)text) : text;
+}
+
+// A value of the installer's Add/Remove Programs entry, or "(missing)".
+std::string uninstall_value(const char *name)
+{
+    return machine_value("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvel", name);
 }
 
 // A program's Demographics, Question, GIS and Info panels.
@@ -739,7 +789,7 @@ TEST_F(Shell, QuitAndClosingTheWindowBothExitWithZero)
         expect_panels_tidy(program.main, program_panels(program.process), "+++?");
     };
     EXPECT_EQ(0u, run_program_and_end_it(exe, work_dir(), WM_CLOSE, 0, &error_shown, restore,
-                                         SW_SHOWMINNOACTIVE));
+                                         "", SW_SHOWMINNOACTIVE));
     EXPECT_FALSE(error_shown);
 }
 
@@ -775,6 +825,72 @@ TEST_F(Shell, SavedItemsBeforeAnyDefaultOnlyDraw)
         });
     EXPECT_EQ(0u, code);
     EXPECT_FALSE(error_shown);
+}
+
+namespace {
+
+int append_line(void *context, const char *line, size_t length)
+{
+    ((std::string *)context)->append(line, length);
+    return 1;
+}
+
+// The counts table as Copy Counts puts it on the clipboard after the data
+// file was loaded, at the start question and filters.
+std::string counts_table_of(const std::string &path)
+{
+    std::string table;
+    EXPECT_EQ(1, read_records(path.c_str())) << path;
+    refresh_map();
+    emit_counts_table(tally_query(), tally_result(), '\t', append_line, &table);
+    return table;
+}
+
+// The counts table, copied by Copy Counts, of the program started with the
+// arguments in the folder; *left_edge is the colour its map shows at the
+// left edge half way down (the grey around the mosaic in the start view).
+std::string counts_of_program_started_with(const std::string &exe, const std::string &folder,
+                                           const std::string &arguments, TileColour *left_edge,
+                                           bool *error_shown)
+{
+    std::string copied;
+    EXPECT_EQ(0u, run_program_and_end_it(exe, folder, WM_COMMAND, CMD_QUIT, error_shown,
+                                         [&](const ProcessWindows &program) {
+        SendMessageA(program.main, WM_COMMAND, CMD_COPY_COUNTS, 0);
+        copied = clipboard_text(CF_TEXT);
+        SendMessageA(program.main, WM_COMMAND, CMD_COPY_MAP, 0);
+        std::vector<uint8_t> dib = clipboard_bytes(CF_DIB);
+        int32_t width = *(int32_t *)&dib[4], height = *(int32_t *)&dib[8];
+        const uint8_t *pixel = &dib[40 + (((size_t)width * 3 + 3) & ~(size_t)3) * (height / 2) + 3];
+        *left_edge = {pixel[2], pixel[1], pixel[0]};
+    }, arguments));
+    return copied;
+}
+
+}  // namespace
+
+// As Explorer starts it for a file, or scripts/run for the sample survey:
+// the file is open when the window shows, and the view frames its bars.
+TEST_F(Shell, AFileNamedOnTheCommandLineIsOpenWhenTheWindowShows)
+{
+    const std::string exe = windows_path(QUORVEL_EXE);
+    bool error_shown;
+    TileColour edge;
+    EXPECT_EQ(counts_table_of(source_path("data/samples/sample-survey.qvd")),
+              counts_of_program_started_with(exe, source_path(""), "data\\samples\\sample-survey.qvd",
+                                             &edge, &error_shown));
+    EXPECT_FALSE(error_shown || near_colour(edge, background)) << describe(edge);
+    // A quoted name with spaces and a letter of the code page.
+    std::string folder = work_path("caf\xe9 data"), path = folder + "\\survey one.qvd";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    use_records({respondent(77002), respondent(77002), respondent(77005)});
+    ASSERT_EQ(1, write_records(path.c_str()));
+    EXPECT_EQ(counts_table_of(path),
+              counts_of_program_started_with(exe, work_dir(), "\"" + path + "\"", &edge, &error_shown));
+    EXPECT_FALSE(error_shown);
+    // Unquoted, its space makes two names: a message, and the start view.
+    counts_of_program_started_with(exe, work_dir(), path, &edge, &error_shown);
+    EXPECT_TRUE(error_shown && near_colour(edge, background)) << describe(edge);
 }
 
 TEST_F(Shell, TheProgramCarriesItsManifestIconAndVersion)
@@ -932,18 +1048,50 @@ TEST_F(Shell, TheInstallerInstallsAWorkingProgramAndUninstallsItWhole)
     EXPECT_EQ(0u, run_program_and_end_it(link, "C:\\", WM_COMMAND, CMD_QUIT, &error_shown, while_running));
     EXPECT_FALSE(error_shown) << "the installed program could not read its base map";
 
+    // .qvd files are "Quorvel survey data" with the program's icon.  A
+    // double-click runs the open command in another working folder; the
+    // program finds its map beside itself and opens the file.
+    const std::string qvd_type = "Software\\Classes\\.qvd", quorvel_type = "Software\\Classes\\Quorvel.SurveyData";
+    EXPECT_EQ("Quorvel.SurveyData", machine_value(qvd_type, nullptr));
+    EXPECT_EQ("Quorvel survey data", machine_value(quorvel_type, nullptr));
+    EXPECT_EQ(folder + "\\quorvel.exe,0", machine_value(quorvel_type + "\\DefaultIcon", nullptr));
+    EXPECT_EQ("\"" + folder + "\\quorvel.exe\" \"%1\"",
+              machine_value(quorvel_type + "\\shell\\open\\command", nullptr));
+    std::string sample = folder + "\\data\\samples\\sample-survey.qvd", elsewhere = work_path("elsewhere");
+    CreateDirectoryA(elsewhere.c_str(), nullptr);
+    TileColour edge;
+    EXPECT_EQ(counts_table_of(sample),
+              counts_of_program_started_with(folder + "\\quorvel.exe", elsewhere, "\"" + sample + "\"",
+                                             &edge, &error_shown));
+    EXPECT_FALSE(error_shown) << "started elsewhere, the program could not read its base map";
+
     // The uninstaller hands its work to a copy of itself and returns; the
-    // copy removes the shortcut, the entry and every file and folder it
-    // installed, leaving only the user's own.
+    // copy removes the shortcut, the entry, the file type and every file
+    // and folder it installed, leaving only the user's own.
+    auto uninstall = [&]() {
+        EXPECT_EQ(0, _spawnl(_P_WAIT, uninstaller.c_str(), quoted.c_str(), "/S", nullptr));
+        for (int tries = 0; tries < 300 && uninstall_value("DisplayName") != "(missing)"; tries++)
+            pump_messages(100);
+    };
     const std::string theirs = folder + "\\my survey.qvd";
     write_file_bytes(theirs, edited);
-    EXPECT_EQ(0, _spawnl(_P_WAIT, uninstaller.c_str(), quoted.c_str(), "/S", nullptr));
-    for (int tries = 0; tries < 300 && uninstall_value("DisplayName") != "(missing)"; tries++)
-        pump_messages(100);
+    uninstall();
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(folder), {}));
     EXPECT_EQ(edited, file_bytes(theirs));
     EXPECT_EQ("(missing)", uninstall_value("DisplayName"));
     EXPECT_FALSE(std::filesystem::exists(link));
+    EXPECT_EQ("(missing)", machine_value(qvd_type, nullptr));
+    EXPECT_EQ("(missing)", machine_value(quorvel_type, nullptr));
+
+    // Installed again, and the type taken over by another program since:
+    // that program keeps it.
+    ASSERT_EQ(0, _spawnl(_P_WAIT, setup.c_str(), setup.c_str(), "/S", nullptr));
+    const char other[] = "Other.Viewer";
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, qvd_type.c_str(), nullptr, REG_SZ, other, sizeof other);
+    uninstall();
+    EXPECT_EQ(other, machine_value(qvd_type, nullptr));
+    EXPECT_EQ("(missing)", machine_value(quorvel_type, nullptr));
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, qvd_type.c_str());
     std::filesystem::remove_all(folder);
 }
 

@@ -1,4 +1,5 @@
 #include "gis/bmp.h"
+#include "gis/png.h"
 
 #include <gtest/gtest.h>
 #include <stdint.h>
@@ -9,6 +10,11 @@
 
 #include "survey/data_stream.h"
 #include "test_support.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
+#include <stb_image.h>
 
 namespace {
 
@@ -73,6 +79,13 @@ Bytes hand_made_bmp(int32_t width, int32_t height)
             bytes[54 + (size_t)r * row + p] = 0xEE;  // the reader must skip padding
     }
     return bytes;
+}
+
+int append_bytes(void *context, const void *bytes, size_t size)
+{
+    Bytes *to = (Bytes *)context;
+    to->insert(to->end(), (const unsigned char *)bytes, (const unsigned char *)bytes + size);
+    return 1;
 }
 
 bool same_image(const RgbImage &a, const RgbImage &b)
@@ -175,6 +188,11 @@ TEST(WriteBmp, EveryPaddingCaseRoundTrips)
         Bytes file = read_file_bytes(path);
         ASSERT_EQ(c.file_size, file.size());
         EXPECT_EQ(c.file_size, get32(file, 2));
+        // The DIB the clipboard takes is the file without its file header.
+        Bytes dib;
+        ASSERT_EQ(1, emit_dib(&image, append_bytes, &dib));
+        EXPECT_EQ(Bytes(file.begin() + 14, file.end()), dib);
+        EXPECT_EQ(dib.size(), dib_bytes(&image));
         RgbImage back = {0, 0, 0, nullptr};
         ASSERT_EQ(1, read_bmp(path.c_str(), &back));
         EXPECT_TRUE(same_image(image, back));
@@ -382,6 +400,9 @@ TEST(WriteBmp, RefusedRecordsLeaveThePreviousFile)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(0, write_bmp(path.c_str(), &c.image));
+        Bytes dib;
+        EXPECT_EQ(0u, dib_bytes(&c.image));
+        EXPECT_TRUE(emit_dib(&c.image, append_bytes, &dib) == 0 && dib.empty());
         EXPECT_EQ(before, read_file_bytes(path));
         EXPECT_TRUE(no_temp_files());
     }
@@ -438,6 +459,40 @@ TEST(WriteBmp, MissingFolderFailsWithoutCreatingAnything)
 unsigned char at(const RgbImage &image, int row, int column, int channel)
 {
     return image.pixels[((size_t)row * image.width + column) * image.bytes_per_pixel + channel];
+}
+
+TEST(WritePng, HoldsThePixelsAndTheResolution)
+{
+    // An odd width, rows bottom first in the image and top first in the
+    // file; at 144 DPI the pHYs chunk right after the header says 5669
+    // pixels per metre both ways, unit metre, with its check sum.
+    RgbImage image = pattern_image(5, 3, 5);
+    std::string path = temp_path("picture.png");
+    ASSERT_EQ(1, write_png(path.c_str(), &image, 144));
+    Bytes file = read_file_bytes(path);
+    ASSERT_GT(file.size(), 54u);
+    const Bytes resolution = {0, 0, 0, 9, 'p', 'H', 'Y', 's', 0, 0, 0x16, 0x25, 0, 0, 0x16, 0x25, 1,
+                              0x49, 0x52, 0x24, 0xF0};
+    EXPECT_EQ(resolution, Bytes(file.begin() + 33, file.begin() + 54));
+    int width = 0, height = 0, channels = 0;
+    unsigned char *decoded =
+        stbi_load_from_memory(file.data(), (int)file.size(), &width, &height, &channels, 3);
+    ASSERT_NE(nullptr, decoded) << stbi_failure_reason();
+    EXPECT_TRUE(width == 5 && height == 3 && channels == 3);
+    for (int r = 0; r < 3; ++r)
+        EXPECT_EQ(0, memcmp(image.pixels + r * 15, decoded + (2 - r) * 15, 15)) << "row " << r;
+    stbi_image_free(decoded);
+
+    // Images it refuses leave the previous file as it was.
+    Bytes before = file;
+    RgbImage refused[] = {{0, 4, 3, image.pixels}, {4, 4, 3, nullptr}, {1, 1, 4, image.pixels},
+                          {BMP_MAX_SIDE + 1, 1, 3, image.pixels}};
+    for (const RgbImage &bad : refused)
+        EXPECT_EQ(0, write_png(path.c_str(), &bad, 96)) << bad.width;
+    EXPECT_EQ(0, write_png(path.c_str(), &image, 0));
+    EXPECT_EQ(before, read_file_bytes(path));
+    EXPECT_TRUE(no_temp_files());
+    image_free(&image);
 }
 
 TEST(ResamplePow2, TargetSidesArePowersOfTwoUpTo1024)

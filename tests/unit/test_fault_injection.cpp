@@ -4,6 +4,7 @@
 // was none, no file appears) and no temporary file is left behind.  A file
 // of the user's that carries the temporary file's name is never touched.
 #include "gis/bmp.h"
+#include "gis/png.h"
 #include "survey/counts_file.h"
 #include "survey/csv_file.h"
 #include "survey/data_stream.h"
@@ -75,6 +76,8 @@ const Writer writers[] = {
     { "write_bmp, small", "small.bmp", [] { make_picture(5, 3); }, save_picture },
     { "write_bmp, rows in pieces", "wide.bmp", [] { make_picture(BMP_MAX_SIDE + 3, 2); },
       save_picture },
+    { "write_png", "small.png", [] { make_picture(50, 30); },
+      [](const char *path) { return write_png(path, &picture, 96); } },
     { "write_csv_records, header only", "empty.csv", [] { store_release(); },
       write_csv_records },
     { "write_csv_records, records", "some.csv", [] { fill_store(4); }, write_csv_records },

@@ -87,6 +87,12 @@ TEST(Readout, LegendLinesAndAreaReadout)
     result.total = 0;
     area_readout(&result, BARS_SHARE, 5, text, sizeof text);
     EXPECT_STREQ("77005: 0 of 0 matching (0.00%)\r\n0 of 0 respondents in the area (0.00%)", text);
+
+    // Before any data, the count line says how to get some.
+    result.records = 0;
+    LegendText empty;
+    build_legend(&cases[0].query, &result, BARS_COUNT, -1, &empty);
+    EXPECT_STREQ("No survey loaded: File > Load Data.., or drop a file here", empty.line[3]);
 }
 
 }  // namespace
