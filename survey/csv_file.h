@@ -16,11 +16,6 @@ enum {
     CSV_CELL_CHARS = 15
 };
 
-// One line split into its cells, each NUL-terminated.
-struct CsvCells {
-    char cell[CSV_COLUMNS][CSV_CELL_CHARS + 1];
-};
-
 // What made the last read_csv_records fail with DATA_BAD_FORMAT.
 enum CsvProblem {
     CSV_NO_PROBLEM,
@@ -37,22 +32,19 @@ struct CsvFailure {
     int32_t cells;   // cells found, for CSV_WRONG_CELL_COUNT
 };
 
-// Replaces the record store with the file's data lines; the header line,
-// whatever it holds, and blank lines are skipped, and a Ctrl-Z as the
-// file's last byte ends the file.  1 on success; 0 on failure (data_stream_failure() says why,
-// csv_failure() where for DATA_BAD_FORMAT), the store then unchanged.
+// Replaces the record store with the file's data lines, each cell read as
+// atoi does, ages and persons grouped and "VOID" in Q6A, Q18A and Q18B
+// turned into their codes.  The header line and blank lines are skipped,
+// and Ctrl-Z bytes at the very end of the file end it.  A NUL byte, in the
+// header too, is refused: such a file is no text.  1 on success; 0 on
+// failure (data_stream_failure() says why, csv_failure() where for
+// DATA_BAD_FORMAT), the store then unchanged.
 int read_csv_records(const char *path);
 const CsvFailure *csv_failure(void);
 // The failure's place and kind in words, e.g. "line 7 has 44 cells, not
 // 45"; empty when the last read did not fail on the file's contents.
 void describe_csv_failure(char *text, size_t size);
 
-// Converts one line's cells into a record: ages and persons grouped,
-// "VOID" in Q6A, Q18A and Q18B turned into their codes.
-void store_csv_record(const CsvCells *cells, RespondentRecord *record);
-
 // Writes the record store through a temporary file; the target is replaced
 // only when everything was written.  1 or 0 (see data_stream_failure()).
 int write_csv_records(const char *path);
-// Appends one record line to the open data stream; 1 or 0.
-int write_csv_record(const RespondentRecord *record);

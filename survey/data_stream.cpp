@@ -11,12 +11,9 @@ FileHandle data_stream = NO_FILE;
 int writing;
 int last_failure = DATA_OK;
 
-// Bytes read ahead and not yet taken ([buffered_from, buffered_to)), or
-// bytes written and not yet passed on (the first buffered_to).
+// Bytes written and not yet passed on.
 unsigned char buffer[65536];
-size_t buffered_from;
 size_t buffered_to;
-int read_failed;
 
 // The file being written and the temporary file that stands in for it.
 char target_path[1024];
@@ -52,7 +49,7 @@ void close_stream(void)
         file_close(data_stream);
     data_stream = NO_FILE;
     writing = 0;
-    buffered_from = buffered_to = 0;
+    buffered_to = 0;
 }
 
 // The temporary file was created by this save, so it is this save's to
@@ -68,22 +65,6 @@ void close_and_remove_temp(void)
 int reading(void)
 {
     return data_stream != NO_FILE && !writing;
-}
-
-// 1 with at least one byte buffered; 0 at the end of the file or on a read
-// error (read_failed then set).
-int fill_buffer(void)
-{
-    if (buffered_from < buffered_to)
-        return 1;
-    size_t got = 0;
-    if (!file_read(data_stream, buffer, sizeof buffer, &got)) {
-        read_failed = 1;
-        got = 0;
-    }
-    buffered_from = 0;
-    buffered_to = got;
-    return got > 0;
 }
 
 int write_buffered(void)
@@ -115,7 +96,6 @@ int create_temp(const char *path)
 int data_stream_open_read(const char *path)
 {
     data_stream_close();
-    read_failed = 0;
     if (!file_open_read(path, &data_stream))
         return fail(DATA_CANT_OPEN);
     last_failure = DATA_OK;
@@ -134,10 +114,7 @@ int data_stream_read(void *destination, size_t bytes)
     if (!reading())
         return fail(DATA_CANT_READ);
     unsigned char *out = (unsigned char *)destination;
-    size_t taken = buffered_to - buffered_from < bytes ? buffered_to - buffered_from : bytes;
-    memcpy(out, buffer + buffered_from, taken);
-    buffered_from += taken;
-    // The rest straight from the file, however large.
+    size_t taken = 0;
     while (taken < bytes) {
         size_t got = 0;
         if (!file_read(data_stream, out + taken, bytes - taken, &got) || got == 0)
@@ -147,26 +124,11 @@ int data_stream_read(void *destination, size_t bytes)
     return 1;
 }
 
-int data_stream_read_line(char *line, int size, int *length)
+int data_stream_read_some(void *destination, size_t bytes, size_t *got)
 {
-    *length = 0;
-    if (!reading() || size < 2)
+    *got = 0;
+    if (!reading() || !file_read(data_stream, destination, bytes, got))
         return fail(DATA_CANT_READ);
-    int used = 0;
-    while (used < size - 1 && fill_buffer()) {
-        char c = (char)buffer[buffered_from++];
-        line[used++] = c;
-        if (c == '\n')
-            break;
-    }
-    line[used] = '\0';
-    *length = used;
-    if (read_failed)
-        return fail(DATA_CANT_READ);
-    if (used == 0) {
-        last_failure = DATA_OK;
-        return 0;
-    }
     return 1;
 }
 

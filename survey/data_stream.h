@@ -27,10 +27,9 @@ int data_stream_open_read(const char *path);
 int data_stream_size(int64_t *size);
 // Reads exactly `bytes` bytes; 0 when fewer arrived (DATA_CANT_READ).
 int data_stream_read(void *buffer, size_t bytes);
-// Reads one line of at most size - 1 bytes, like fgets, and says how many
-// bytes it stored (a NUL byte in the file does not end the count); 0 at the
-// end of the file or on a read error (data_stream_failure tells which).
-int data_stream_read_line(char *buffer, int size, int *length);
+// Reads what the file gives next, at most `bytes`; *got is 0 at the end of
+// the file.  0 on a read error.
+int data_stream_read_some(void *buffer, size_t bytes, size_t *got);
 void data_stream_close(void);
 
 // Writing.

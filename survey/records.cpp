@@ -44,12 +44,12 @@ RespondentRecord *buffer_append(RecordBuffer *buffer)
             return nullptr;
         int32_t capacity = buffer->capacity < 1 ? 1 : buffer->capacity;
         capacity = capacity > RECORD_LIMIT / 2 ? RECORD_LIMIT : capacity * 2;
-        RespondentRecord *records = allocate_records(capacity);
+        // Grown in place where the allocator can, so large imports neither
+        // copy nor touch their records again; each new record is zeroed below.
+        RespondentRecord *records =
+            (RespondentRecord *)realloc(buffer->records, (size_t)capacity * sizeof(RespondentRecord));
         if (!records)
             return nullptr;
-        if (buffer->count > 0)
-            memcpy(records, buffer->records, (size_t)buffer->count * sizeof(RespondentRecord));
-        free(buffer->records);
         buffer->records = records;
         buffer->capacity = capacity;
     }

@@ -201,6 +201,9 @@ TEST_F(Output, RefusedImportNamesTheLineAndKeepsDataAndMap)
          "line 4, column 1 has more than 15 characters"},
         {"long-line.csv", std::string(kHeader) + "\n" + std::string(5000, '7') + "\n",
          "line 2 is longer than 4095 characters"},
+        // A bitmap holds no line feed: all of it would be the header.
+        {"picture.bmp", std::string("BM\x66\0\0\0\0\0\0\0\x36\0\0\0", 14) + std::string(88, '\x7F'),
+         "line 1 holds a NUL character"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -242,7 +245,7 @@ TEST_F(Output, ExportCsvWritesTheDataSetAndRefusesToHalfWrite)
     std::string previous = text_of(path);
     use_records({respondent(77002)});
     message_boxes().clear();
-    data_stream_inject_fault(FAULT_WRITE, 2);
+    data_stream_inject_fault(FAULT_WRITE, 1);
     answer_file_dialog(path);
     send_command(CMD_EXPORT_CSV);
     // The save dialog first asks whether to replace the file.

@@ -198,13 +198,13 @@ int check_read_bmp(const uint8_t *data, size_t size)
 namespace {
 
 // Whether text is a CSV file the reader must take, and how many records it
-// holds: a header of anything, then lines of at most 4,095 characters
-// without NUL bytes, each blank or 45 cells of at most 15 characters.  A
-// Ctrl-Z as the last byte ends the file.
+// holds: no NUL byte anywhere, a header of anything else, then lines of at
+// most 4,095 characters, each blank or 45 cells of at most 15 characters.
+// Ctrl-Z bytes at the very end end the file.
 int csv_well_formed(const uint8_t *data, size_t size, int32_t *records)
 {
     *records = 0;
-    if (size > 0 && data[size - 1] == 0x1A)
+    while (size > 0 && data[size - 1] == 0x1A)
         size--;
     size_t start = 0;
     for (int32_t number = 1; start < size; number++) {
@@ -214,7 +214,7 @@ int csv_well_formed(const uint8_t *data, size_t size, int32_t *records)
         size_t next = end < size ? end + 1 : end;
         if (end > start && data[end - 1] == '\r')
             end--;
-        if (number > 1 && (end - start > CSV_LINE_CHARS || memchr(data + start, 0, end - start)))
+        if (memchr(data + start, 0, end - start) || (number > 1 && end - start > CSV_LINE_CHARS))
             return 0;
         if (number > 1 && end > start) {
             int cells = 1;

@@ -129,32 +129,31 @@ TEST_F(CsvFile, ConvertsCellsLikeAtoiWithAgeAndPersonsGroupedAndVoidCodes)
         {kZipColumn, " 7", 7},        {kZipColumn, "7x", 7},        {kZipColumn, "-12", -12},
         {kZipColumn, "+8", 8},        {kZipColumn, "x7", 0},        {kZipColumn, "", 0},
         {kZipColumn, "\t77005", 77005}, {kZipColumn, "999999999999999", INT32_MAX},
-        {kZipColumn, "-999999999999999", INT32_MIN},
+        {kZipColumn, "-99999999999999", INT32_MIN}, {kZipColumn, "2147483648", INT32_MAX},
+        {kZipColumn, "4294967297", INT32_MAX}, {kZipColumn, "-2147483648", INT32_MIN},
+        {kLastColumn, " ", 0},  // a blank last cell does not read on into the next line
     };
-    for (const Case &c : cases) {
-        CsvCells cells;
-        memset(&cells, 0, sizeof cells);
-        for (int k = 0; k < CSV_COLUMNS; k++)
-            strcpy(cells.cell[k], "1");
-        strcpy(cells.cell[c.column], c.text);
-        RespondentRecord record = record_with(-1);
-        store_csv_record(&cells, &record);
-        EXPECT_EQ(c.expected, record.field[kColumnField[c.column]])
+    // One data line per case.
+    std::string text = std::string(kHeader) + "\n";
+    for (const Case &c : cases)
+        text += data_line({{c.column, c.text}}) + "\n";
+    ASSERT_EQ(1, import_text(text));
+    ASSERT_EQ((int32_t)(sizeof cases / sizeof cases[0]), record_count());
+    for (const Case &c : cases)
+        EXPECT_EQ(c.expected, record_data()[&c - cases].field[kColumnField[c.column]])
             << "column " << c.column << " text \"" << c.text << "\"";
-    }
 }
 
 TEST_F(CsvFile, EachColumnLandsInTheFieldOfItsName)
 {
-    CsvCells cells;
-    memset(&cells, 0, sizeof cells);
+    std::vector<std::pair<int, std::string>> cells;
     for (int k = 0; k < CSV_COLUMNS; k++)
-        snprintf(cells.cell[k], sizeof cells.cell[k], "%d", 1000 + k);
-    RespondentRecord record = record_with(-1);
-    store_csv_record(&cells, &record);
+        cells.push_back({k, std::to_string(1000 + k)});
+    ASSERT_EQ(1, import_text(std::string(kHeader) + "\n" + data_line(cells)));
+    ASSERT_EQ(1, record_count());
     for (int k = 0; k < CSV_COLUMNS; k++) {
         int32_t expected = k == kAgeColumn ? 8 : k == kPersonsColumn ? 6 : 1000 + k;
-        EXPECT_EQ(expected, record.field[kColumnField[k]]) << "column " << k;
+        EXPECT_EQ(expected, record_data()[0].field[kColumnField[k]]) << "column " << k;
     }
 }
 
@@ -175,10 +174,13 @@ TEST_F(CsvFile, ReadsLinesWhateverTheirEndsAndSkipsBlankOnes)
         {"blank lines at the end", std::string(kHeader) + "\r\n" + a + "\r\n" + b + "\r\n\r\n\n"},
         {"numeric header", data_line({{kZipColumn, "77999"}}) + "\n" + a + "\n" + b + "\n"},
         {"a long header", std::string(5000, 'Q') + "\r\n" + a + "\r\n" + b + "\r\n"},
-        {"a header holding NUL bytes", std::string("Q1\0Q2\0", 6) + "\n" + a + "\n" + b + "\n"},
+        {"a header longer than a read", std::string(600000, 'Q') + "\n" + a + "\n" + b + "\n"},
         // The end-of-file mark of older tools, after the last line or its last cell.
         {"Ctrl-Z after the last line", std::string(kHeader) + "\r\n" + a + "\r\n" + b + "\r\n\x1A"},
         {"Ctrl-Z ends the last line", std::string(kHeader) + "\n" + a + "\n" + b + "\x1A"},
+        {"Ctrl-Z run after the last line", std::string(kHeader) + "\n" + a + "\n" + b + "\r\n\x1A\x1A\x1A"},
+        {"Ctrl-Z padding longer than a read", std::string(kHeader) + "\n" + a + "\n" + b +
+                                                  std::string(600000, '\x1A')},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -252,6 +254,15 @@ TEST_F(CsvFile, RefusesMalformedLinesNamingThePlaceAndKeepsTheDataSet)
          CSV_WRONG_CELL_COUNT, 3, 0, 1, "line 3 has 1 cells, not 45"},
         {"a NUL byte", std::string(kHeader) + "\n" + good + "\n" + std::string("1\0", 2) + good + "\n",
          CSV_NUL_CHARACTER, 3, 0, 0, "line 3 holds a NUL character"},
+        // A file holding NUL bytes is no text, be it a bitmap without a single
+        // line feed: the data set stays rather than being emptied.
+        {"a bitmap", std::string("BM\x36\x10\0\0\0\0\0\0\x36\0\0\0", 14) + std::string(4096, '\xFF'),
+         CSV_NUL_CHARACTER, 1, 0, 0, "line 1 holds a NUL character"},
+        {"a Ctrl-Z run that is not at the end", std::string(kHeader) + "\n" + good + "\n\x1A\x1A\n" + good,
+         CSV_WRONG_CELL_COUNT, 3, 0, 1, "line 3 has 1 cells, not 45"},
+        {"Ctrl-Z padding followed by text",
+         std::string(kHeader) + "\n" + good + std::string(600000, '\x1A') + "1", CSV_LINE_TOO_LONG, 2,
+         0, 0, "line 2 is longer than 4095 characters"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -299,6 +310,9 @@ TEST_F(CsvFile, ImportsMoreLinesThanTheSurveyHeld)
         EXPECT_EQ(77000 + i % 599, record_data()[i].field[Q32]) << "record " << i;
         EXPECT_EQ(i, record_data()[i].field[Q38]) << "record " << i;
     }
+    // Exported again it is the same text, byte for byte, over many blocks.
+    ASSERT_EQ(1, write_csv_records(temp_path("large-again.csv").c_str()));
+    EXPECT_TRUE(text == file_text(temp_path("large-again.csv")));
 }
 
 TEST_F(CsvFile, ExportOfNoRecordsIsTheHeaderAlone)
@@ -311,9 +325,11 @@ TEST_F(CsvFile, ExportOfNoRecordsIsTheHeaderAlone)
 
 TEST_F(CsvFile, ExportWritesEveryFieldInColumnOrderWithVoidOnlyInItsColumns)
 {
+    // Every width of number and both signs, the limits included.
+    const int32_t extremes[] = {INT32_MIN, INT32_MAX, 0, -1, 9, 10, -999999999, 1000000000};
     RespondentRecord numbered;
     for (int k = 0; k < CSV_COLUMNS; k++)
-        numbered.field[kColumnField[k]] = 100 + k;
+        numbered.field[kColumnField[k]] = k < 8 ? extremes[k] : 100 + k;
     numbered.field[Q32] = -77005;
     RespondentRecord voids = record_with(11);
     voids.field[Q18A] = 3;
@@ -333,7 +349,7 @@ TEST_F(CsvFile, ExportWritesEveryFieldInColumnOrderWithVoidOnlyInItsColumns)
     EXPECT_EQ("", lines[4]);  // the last line ends in CR LF too
     std::vector<std::vector<std::string>> expected(3);
     for (int k = 0; k < CSV_COLUMNS; k++) {
-        expected[0].push_back(k == kZipColumn ? "-77005" : std::to_string(100 + k));
+        expected[0].push_back(std::to_string(numbered.field[kColumnField[k]]));
         bool void_column = k == kChildrenColumn || k == kCareGotColumn || k == kCareWhereColumn;
         expected[1].push_back(void_column ? "VOID" : "11");
         expected[2].push_back(k == kChildrenColumn ? "6" : k == 1 ? "6"
@@ -390,12 +406,11 @@ TEST_F(CsvFile, AFailedExportLeavesThePreviousFileAndNoTemporaryFile)
         int nth;
         int failure;
     };
-    // Three header pieces and three record lines: writes 1 to 6.
+    // The header and the three record lines go out in one write.
     const Case cases[] = {
-        {"create", FAULT_CREATE, STAGING_NAMES, DATA_CANT_CREATE}, {"first header piece", FAULT_WRITE, 1, DATA_CANT_WRITE},
-        {"last header piece", FAULT_WRITE, 3, DATA_CANT_WRITE}, {"first record", FAULT_WRITE, 4, DATA_CANT_WRITE},
-        {"last record", FAULT_WRITE, 6, DATA_CANT_WRITE},    {"flush", FAULT_FLUSH, 0, DATA_CANT_WRITE},
-        {"close", FAULT_CLOSE, 0, DATA_CANT_WRITE},           {"replace", FAULT_REPLACE, 0, DATA_CANT_REPLACE},
+        {"create", FAULT_CREATE, STAGING_NAMES, DATA_CANT_CREATE}, {"first write", FAULT_WRITE, 1, DATA_CANT_WRITE},
+        {"flush", FAULT_FLUSH, 0, DATA_CANT_WRITE},     {"close", FAULT_CLOSE, 0, DATA_CANT_WRITE},
+        {"replace", FAULT_REPLACE, 0, DATA_CANT_REPLACE},
     };
     use_records({record_with(1), record_with(2), record_with(3)});
     std::string dir = temp_path("failed-export");

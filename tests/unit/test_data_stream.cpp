@@ -19,36 +19,33 @@ protected:
     }
 };
 
-// Every line read_line gives for `text` with a buffer of `size` bytes.
-std::vector<std::string> read_lines(const std::string &text, int size)
+// Every piece read_some gives for `text`, asking for `size` bytes at a time.
+std::vector<std::string> read_pieces(const std::string &text, size_t size)
 {
-    std::vector<std::string> lines;
-    std::string path = temp_path("lines.txt");
+    std::vector<std::string> pieces;
+    std::string path = temp_path("pieces.txt");
     if (!write_file_text(path, text) || !data_stream_open_read(path.c_str()))
         return { "<cannot open>" };
     std::vector<char> buffer(size);
-    int length;
-    while (data_stream_read_line(buffer.data(), size, &length))
-        lines.push_back(std::string(buffer.data(), (size_t)length));
+    size_t got;
+    while (data_stream_read_some(buffer.data(), size, &got) && got > 0)
+        pieces.push_back(std::string(buffer.data(), got));
     data_stream_close();
-    return lines;
+    return pieces;
 }
 
-TEST_F(DataStreamTest, ReadLineSplitsLikeFgets)
+TEST_F(DataStreamTest, ReadSomeGivesEveryByteOnceInPiecesOfTheAskedSize)
 {
-    struct Case { const char *name; std::string text; int size; std::vector<std::string> lines; };
+    struct Case { const char *name; std::string text; size_t size; std::vector<std::string> pieces; };
     const Case cases[] = {
         { "empty file", "", 64, {} },
-        { "no final newline", "ab\ncd", 64, { "ab\n", "cd" } },
-        { "carriage returns kept", "a,b\r\nc\r\n", 64, { "a,b\r\n", "c\r\n" } },
-        { "blank lines", "\n\nx\n", 64, { "\n", "\n", "x\n" } },
-        { "long line cut into pieces", "abcdefg\nh\n", 4, { "abc", "def", "g\n", "h\n" } },
-        { "exact fit", "abc\n", 5, { "abc\n" } },
-        { "NUL bytes counted", std::string("a\0b\n", 4), 64, { std::string("a\0b\n", 4) } },
+        { "pieces and a short last one", "abcdefg\nh\n", 4, { "abcd", "efg\n", "h\n" } },
+        { "exact fit", "abc\n", 4, { "abc\n" } },
+        { "NUL bytes are bytes", std::string("a\0b\n", 4), 64, { std::string("a\0b\n", 4) } },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(c.lines, read_lines(c.text, c.size));
+        EXPECT_EQ(c.pieces, read_pieces(c.text, c.size));
         EXPECT_EQ(DATA_OK, data_stream_failure()) << "the end of a file is no failure";
     }
 }
@@ -57,9 +54,9 @@ TEST_F(DataStreamTest, OpenMissingFileFails)
 {
     EXPECT_EQ(0, data_stream_open_read(temp_path("absent.txt").c_str()));
     EXPECT_EQ(DATA_CANT_OPEN, data_stream_failure());
-    char line[8];
-    int length;
-    EXPECT_EQ(0, data_stream_read_line(line, sizeof line, &length));
+    char bytes[8];
+    size_t got;
+    EXPECT_EQ(0, data_stream_read_some(bytes, sizeof bytes, &got));
     EXPECT_EQ(DATA_CANT_READ, data_stream_failure());
 }
 

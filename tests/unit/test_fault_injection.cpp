@@ -81,6 +81,8 @@ const Writer writers[] = {
     { "write_csv_records, header only", "empty.csv", [] { store_release(); },
       write_csv_records },
     { "write_csv_records, records", "some.csv", [] { fill_store(4); }, write_csv_records },
+    { "write_csv_records, several blocks", "many.csv", [] { fill_store(3000); },
+      write_csv_records },
     { "write_counts_table", "counts.csv", [] { fill_store(4); clear_tally(); tally_records(); },
       [](const char *path) { return write_counts_table(path, tally_query(), tally_result()); } },
 };
