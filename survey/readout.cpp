@@ -1,5 +1,6 @@
 #include "survey/readout.h"
 
+#include <math.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -67,10 +68,37 @@ void format_count(int32_t n, char *text, size_t size)
     snprintf(text, size, "%s", grouped);
 }
 
+float share_percent(int32_t part, int32_t whole)
+{
+    return whole != 0 ? (float)part * 100.0f / (float)whole : 0.0f;
+}
+
 void format_percent(int32_t part, int32_t whole, char *text, size_t size)
 {
-    double share = whole != 0 ? (double)part * 100.0 / (double)whole : 0.0;
-    snprintf(text, size, "%.2f", share);
+    format_percent_value(share_percent(part, whole), 2, 0, text, size);
+}
+
+void format_percent_value(float percent, int decimals, int sign, char *text, size_t size)
+{
+    // C libraries round exact ties differently (3.125 prints as 3.12 with
+    // one, 3.13 with another).  A float times 10^4 is exact in a double,
+    // so rounding that half to even, as a correctly rounding printf does,
+    // gives the same digits on every platform.
+    static const long long scales[] = {1, 10, 100, 1000, 10000};
+    if (decimals < 0)
+        decimals = 0;
+    if (decimals > 4)
+        decimals = 4;
+    long long scale = scales[decimals];
+    double magnitude = fabs((double)percent);
+    if (!(magnitude < 1e12))
+        magnitude = 0.0;  // no percent is this large; never print garbage
+    long long units = (long long)nearbyint(magnitude * (double)scale);
+    const char *prefix = units == 0 ? "" : percent < 0.0f ? "-" : sign ? "+" : "";
+    if (decimals == 0)
+        snprintf(text, size, "%s%lld", prefix, units);
+    else
+        snprintf(text, size, "%s%lld.%0*lld", prefix, units / scale, decimals, units % scale);
 }
 
 void describe_query(const TallyQuery *query, QueryText *text)

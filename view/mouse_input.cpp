@@ -6,6 +6,7 @@
 #include "gis/map_layer.h"
 #include "panels/info_panel.h"
 #include "panels/question_panel.h"
+#include "survey/readout.h"
 #include "survey/tally.h"
 #include "view/map_view.h"
 
@@ -110,10 +111,10 @@ void select_zip(int index)
         return;
     const TallyResult *result = tally_result();
     int count = result->counts[index];
-    float share = result->total != 0 ? (float)count * 100.0f / (float)result->total : 0.0f;
+    char share[16];
+    format_percent(count, result->total, share, sizeof share);
     char text[256];
-    snprintf(text, sizeof text,
-             "Total for area: %d\r\nTotal for zip code %d: %d, %.2f%%\r\n",
-             result->total, ZIP_BASE + index, count, (double)share);
+    snprintf(text, sizeof text, "Total for area: %d\r\nTotal for zip code %d: %d, %s%%\r\n",
+             result->total, ZIP_BASE + index, count, share);
     info_append(text);
 }

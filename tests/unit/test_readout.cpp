@@ -43,6 +43,35 @@ TEST(Readout, BarHeightsInBothModesAndTheLowBase)
     }
 }
 
+// Every percent shown goes through one routine: a share in single
+// precision as the Info log has it, and exact ties rounded alike on every
+// platform (1 of 32 is exactly 3.125%, 1 of 160 exactly 0.625%).
+TEST(Readout, PercentsReadTheSameEverywhere)
+{
+    const struct {
+        int32_t part, whole;
+        const char *text;
+    } shares[] = {{1, 32, "3.12"}, {1, 160, "0.62"}, {3, 32, "9.38"}, {1462, 1491, "98.06"},
+                  {1, 8, "12.50"}, {2, 3, "66.67"}, {0, 0, "0.00"}, {7, 0, "0.00"}, {1320, 1320, "100.00"}};
+    for (const auto &c : shares) {
+        char text[16];
+        format_percent(c.part, c.whole, text, sizeof text);
+        EXPECT_STREQ(c.text, text) << c.part << " of " << c.whole;
+    }
+    const struct {
+        float value;
+        int decimals, sign;
+        const char *text;
+    } values[] = {{61.62178f, 1, 0, "61.6"}, {0.25f, 1, 0, "0.2"}, {0.75f, 1, 0, "0.8"}, {12.25f, 1, 1, "+12.2"},
+                  {-4.0f, 1, 1, "-4.0"}, {-0.04f, 1, 1, "0.0"}, {0.0f, 2, 1, "0.00"}, {100.0f, 2, 0, "100.00"},
+                  {83.65f, 0, 0, "84"}};
+    for (const auto &c : values) {
+        char text[16];
+        format_percent_value(c.value, c.decimals, c.sign, text, sizeof text);
+        EXPECT_STREQ(c.text, text) << c.value;
+    }
+}
+
 TEST(Readout, LegendLinesAndAreaReadout)
 {
     TallyResult result = {};
