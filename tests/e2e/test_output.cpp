@@ -4,13 +4,16 @@
 
 #include <commdlg.h>
 #include <gtest/gtest.h>
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/shell.h"
@@ -238,12 +241,98 @@ TEST_F(Output, ExportCsvWritesTheDataSetAndRefusesToHalfWrite)
     EXPECT_FALSE(std::filesystem::exists(path + ".~tmp"));
 }
 
+// A share as every percent is shown: part * 100 / whole in single
+// precision, two decimals, an exact tie to the even digit; empty for an
+// empty whole.
 std::string share_text(int part, int whole)
 {
-    char text[16] = "";
-    if (whole != 0)
-        snprintf(text, sizeof text, "%.2f", part * 100.0 / whole);
+    if (whole == 0)
+        return "";
+    float share = (float)part * 100.0f / (float)whole;
+    long long hundredths = llrint((double)share * 100.0);
+    char text[24];
+    snprintf(text, sizeof text, "%lld.%02lld", hundredths / 100, hundredths % 100);
     return text;
+}
+
+// The sample's areas as counted here from the file's bytes: zip code ->
+// base and matching; every located zip is among them.
+struct SampleArea {
+    int base = 0, matching = 0;
+};
+struct SampleCount {
+    std::map<int, SampleArea> areas;
+    int total = 0, filtered = 0;
+};
+
+// Q10 answered `answer` by the respondents of age group `age` (Q1) and
+// sex `sex` (Q4), 0 for any.
+SampleCount count_sample(int answer, int age, int sex)
+{
+    SampleCount count;
+    for (int i = 0; i < ZIP_SLOTS; i++)
+        if (zip_has_location(i))
+            count.areas[77000 + i];
+    std::vector<uint8_t> bytes = file_bytes(source_path("data/samples/sample-survey.qvd"));
+    for (size_t r = 0; r + 180 <= bytes.size(); r += 180) {
+        int32_t field[45];
+        memcpy(field, &bytes[r], sizeof field);
+        if ((age && field[35] != age) || (sex && field[38] != sex))
+            continue;
+        SampleArea &area = count.areas[field[22]];
+        area.base++;
+        count.filtered++;
+        area.matching += field[0] == answer;
+        count.total += field[0] == answer;
+    }
+    return count;
+}
+
+// The counts table of a count, each line beginning with `words`.
+std::string counts_table_of(const SampleCount &count, const std::string &words)
+{
+    std::string table = std::string(counts_table_header) + "\r\n";
+    for (const auto &entry : count.areas) {
+        int index = entry.first - 77000;
+        char longitude[24] = "", latitude[24] = "";
+        if (zip_has_location(index)) {
+            format_degrees(zip_longitude(index), longitude, sizeof longitude);
+            format_degrees(zip_latitude(index), latitude, sizeof latitude);
+        }
+        const SampleArea &area = entry.second;
+        table += words + std::to_string(entry.first) + "," + longitude + "," + latitude + "," +
+                 std::to_string(area.base) + "," + std::to_string(area.matching) + "," +
+                 share_text(area.matching, area.base) + "," + share_text(area.matching, count.total) +
+                 "\r\n";
+    }
+    return table;
+}
+
+// The sums of the table's respondents and matching columns.
+std::pair<int, int> column_sums(const std::string &table)
+{
+    std::vector<std::vector<std::string>> lines(1);
+    std::string cell;
+    for (char c : table) {
+        if (c == ',' || c == '\n') {
+            lines.back().push_back(cell);
+            cell.clear();
+            if (c == '\n')
+                lines.emplace_back();
+        } else if (c != '\r') {
+            cell += c;
+        }
+    }
+    // Count from the right: the filters cell may hold a comma.
+    const std::vector<std::string> &header = lines[0];
+    size_t respondents = std::find(header.begin(), header.end(), "respondents") - header.begin();
+    std::pair<int, int> sums = {0, 0};
+    for (size_t l = 1; l + 1 < lines.size(); l++) {
+        size_t shift = lines[l].size() - header.size();
+        sums.first += atoi(lines[l][respondents + shift].c_str());
+        sums.second += atoi(lines[l][respondents + 1 + shift].c_str());
+    }
+    return sums;
 }
 
 TEST_F(Output, ExportCountsOfTheSampleLineForLine)
@@ -273,36 +362,13 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
     send_command(CMD_EXPORT_COUNTS);
     ASSERT_EQ(1u, message_boxes().size());
     EXPECT_EQ("Export complete", message_boxes()[0].text);
-
-    std::vector<uint8_t> bytes = file_bytes(sample);
-    std::vector<int> base(ZIP_SLOTS + 1), matching(ZIP_SLOTS + 1);  // the last: out of range
-    int total = 0;
-    for (size_t r = 0; r + 180 <= bytes.size(); r += 180) {
-        int32_t field[45];
-        memcpy(field, &bytes[r], sizeof field);
-        int zip = field[22] >= 77000 && field[22] < 77000 + ZIP_SLOTS ? field[22] - 77000 : ZIP_SLOTS;
-        bool counted = field[35] == 2 && field[38] == 2;  // Q1 age group, Q4 sex
-        base[zip] += counted;
-        matching[zip] += counted && field[0] == 2;  // Q10
-        total += counted && field[0] == 2;
-    }
-    ASSERT_GT(total, 10);
-    std::string expected = std::string(counts_table_header) + "\r\n";
-    for (int i = 0; i < ZIP_SLOTS; i++) {
-        if (!zip_has_location(i) && matching[i] == 0)
-            continue;
-        char longitude[24] = "", latitude[24] = "";
-        if (zip_has_location(i)) {
-            format_degrees(zip_longitude(i), longitude, sizeof longitude);
-            format_degrees(zip_latitude(i), latitude, sizeof latitude);
-        }
-        expected += "Q10: In which of the following are you currently staying?,home or apartment of a "
-                    "friend or family member,\"Age 30-39, Sex Female\"," +
-                    std::to_string(77000 + i) + "," + longitude + "," + latitude + "," +
-                    std::to_string(base[i]) + "," + std::to_string(matching[i]) + "," +
-                    share_text(matching[i], base[i]) + "," + share_text(matching[i], total) + "\r\n";
-    }
+    SampleCount count = count_sample(2, 2, 2);
+    ASSERT_GT(count.total, 10);
+    const std::string staying = "Q10: In which of the following are you currently staying?,";
+    std::string expected =
+        counts_table_of(count, staying + "home or apartment of a friend or family member,\"Age 30-39, Sex Female\",");
     EXPECT_EQ(expected, text_of(path));
+    EXPECT_EQ(std::make_pair(count.filtered, count.total), column_sums(text_of(path)));
 
     // A write that fails names the routine and the path, and keeps the file.
     message_boxes().clear();
@@ -316,6 +382,19 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
               message_boxes().back().text);
     EXPECT_EQ(expected, text_of(path));
     EXPECT_FALSE(std::filesystem::exists(path + ".~tmp"));
+
+    // Everyone who owns a home, with no filter: the zip codes off the map
+    // (75201, 77600) have their lines, so the columns add up to the totals.
+    choose_in_combo(panel_window(PANEL_QUESTION), IDC_QUESTION_ANSWER, 0);
+    choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_AGE, 0);
+    answer_file_dialog(path);
+    send_command(CMD_EXPORT_COUNTS);
+    EXPECT_EQ("Export complete", message_boxes().back().text);
+    count = count_sample(1, 0, 0);
+    EXPECT_EQ(921, count.total);
+    EXPECT_EQ(5, count.areas[75201].matching);
+    EXPECT_EQ(counts_table_of(count, staying + "own home or apartment,all,"), text_of(path));
+    EXPECT_EQ(std::make_pair(1320, 921), column_sums(text_of(path)));
 }
 
 // Names a user can type, as bytes of the ANSI code page: scripts/test runs
