@@ -70,6 +70,16 @@ int compare_with_average(const ShareInterval *interval, double average)
     return COMPARED_NOT_DIFFERENT;
 }
 
+const char *comparison_text(int compared)
+{
+    switch (compared) {
+    case COMPARED_ABOVE: return "above";
+    case COMPARED_BELOW: return "below";
+    case COMPARED_NOT_DIFFERENT: return "not different";
+    default: return "";
+    }
+}
+
 double average_share(const TallyResult *result)
 {
     return result->filtered > 0 ? (double)result->total / (double)result->filtered : 0.0;

@@ -29,6 +29,8 @@ struct ShareInterval {
 int wilson_interval(int32_t k, int32_t n, ShareInterval *interval);
 // Where the interval lies against an average proportion (Comparison).
 int compare_with_average(const ShareInterval *interval, double average);
+// "above", "below", "not different", or "" for COMPARED_NONE.
+const char *comparison_text(int compared);
 
 // The average: the share of all respondents passing the filters who
 // gave the answer, over every zip code; 0 when none passes.

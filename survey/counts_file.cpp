@@ -23,11 +23,21 @@ void share_cell(int32_t part, int32_t whole, char *text, size_t size)
         format_percent(part, whole, text, size);
 }
 
+// A percent of the row's statistics; empty where the area has no base.
+void statistic_cell(const AreaRow *row, float percent, char *text, size_t size)
+{
+    if (row->base == 0)
+        text[0] = '\0';
+    else
+        format_percent_value(percent, 2, 0, text, size);
+}
+
 }  // namespace
 
 const char counts_table_header[] =
     "question,answer,filters,zip_code,longitude,latitude,respondents,matching,"
-    "percent_of_area,percent_of_total";
+    "percent_of_area,percent_of_total,interval_low_95,interval_high_95,percent_average,"
+    "difference_points,compared";
 
 void quote_cell(const char *cell, char separator, char *text, size_t size)
 {
@@ -94,9 +104,16 @@ int emit_counts_table(const TallyQuery *query, const TallyResult *result, char s
         }
         share_cell(row.matching, row.base, of_area, sizeof of_area);
         share_cell(row.matching, result->total, of_total, sizeof of_total);
-        length = snprintf(line, sizeof line, "%s%c%s%c%s%c%d%c%s%c%s%c%d%c%d%c%s%c%s\r\n", question,
-                          s, answer, s, filters, s, (int)row.zip_code, s, longitude, s, latitude, s,
-                          (int)row.base, s, (int)row.matching, s, of_area, s, of_total);
+        char low[16], high[16], average[16], difference[16];
+        statistic_cell(&row, row.low, low, sizeof low);
+        statistic_cell(&row, row.high, high, sizeof high);
+        statistic_cell(&row, row.average, average, sizeof average);
+        statistic_cell(&row, row.difference, difference, sizeof difference);
+        length = snprintf(line, sizeof line,
+                          "%s%c%s%c%s%c%d%c%s%c%s%c%d%c%d%c%s%c%s%c%s%c%s%c%s%c%s%c%s\r\n", question, s,
+                          answer, s, filters, s, (int)row.zip_code, s, longitude, s, latitude, s,
+                          (int)row.base, s, (int)row.matching, s, of_area, s, of_total, s, low, s,
+                          high, s, average, s, difference, s, comparison_text(row.compared));
         if (!emit(context, line, (size_t)length))
             return 0;
     }

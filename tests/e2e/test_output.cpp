@@ -288,6 +288,33 @@ SampleCount count_sample(int answer, int age, int sex)
     return count;
 }
 
+// A proportion in percent with two decimals, as share_text rounds.
+std::string percent_text(double proportion)
+{
+    float percent = (float)(proportion * 100.0);
+    long long hundredths = llrint(fabs((double)percent) * 100.0);
+    char text[24];
+    snprintf(text, sizeof text, "%s%lld.%02lld", percent < 0 && hundredths ? "-" : "", hundredths / 100,
+             hundredths % 100);
+    return text;
+}
+
+// An area's interval, average, difference and comparison cells: the Wilson
+// score interval as the roots of (k/n - p)^2 = z^2 p (1 - p) / n.
+std::string statistic_cells(const SampleArea &area, const SampleCount &count)
+{
+    if (area.base == 0)
+        return ",,,,";
+    const double z = 1.959964, k = area.matching, n = area.base;
+    double root = z * sqrt(z * z + 4.0 * k * (n - k) / n);
+    double low = (2.0 * k + z * z - root) / (2.0 * (n + z * z));
+    double high = (2.0 * k + z * z + root) / (2.0 * (n + z * z));
+    double average = (double)count.total / count.filtered;
+    const char *compared = low > average ? "above" : high < average ? "below" : "not different";
+    return percent_text(low) + "," + percent_text(high) + "," + percent_text(average) + "," +
+           percent_text(k / n - average) + "," + compared;
+}
+
 // The counts table of a count, each line beginning with `words`.
 std::string counts_table_of(const SampleCount &count, const std::string &words)
 {
@@ -303,7 +330,7 @@ std::string counts_table_of(const SampleCount &count, const std::string &words)
         table += words + std::to_string(entry.first) + "," + longitude + "," + latitude + "," +
                  std::to_string(area.base) + "," + std::to_string(area.matching) + "," +
                  share_text(area.matching, area.base) + "," + share_text(area.matching, count.total) +
-                 "\r\n";
+                 "," + statistic_cells(area, count) + "\r\n";
     }
     return table;
 }

@@ -25,6 +25,7 @@ TEST(CountsFile, OneLinePerLocatedOrCountedZipInZipOrder)
     query.field[FIRST_DEMOGRAPHIC_FIELD + 3] = 2;  // Sex Female
     TallyResult result = {};
     result.total = 5;
+    result.filtered = 16;  // the average: 31.25%
     result.bases[0] = 4;  // 77000: no location, nobody matching
     result.counts[1] = 2;  // 77001: no location, but matching
     result.bases[1] = 3;
@@ -40,11 +41,15 @@ TEST(CountsFile, OneLinePerLocatedOrCountedZipInZipOrder)
     EXPECT_EQ(1 + LOCATED_ZIPS + 4, std::count(text.begin(), text.end(), '\n'));
     const std::string words = "Q10: In which of the following are you currently staying?,"
                               "own home or apartment,\"Age 18-29, Sex Female\",";
-    EXPECT_EQ(0u, text.find(std::string(counts_table_header) + "\r\n" + words + "99,,,2,0,0.00,0.00\r\n" +
-                            words + "77000,,,4,0,0.00,0.00\r\n" + words + "77001,,,3,2,66.67,40.00\r\n" +
-                            words + "77002,-95.363,29.7594,0,0,,0.00\r\n"));
-    EXPECT_NE(std::string::npos, text.find("\n" + words + "77004,-95.3632,29.7248,6,3,50.00,60.00\r\n"));
-    const std::string last = words + "77598,-95.1252,29.5384,0,0,,0.00\r\n" + words + "77600,,,1,0,0.00,0.00\r\n";
+    EXPECT_EQ(0u, text.find(std::string(counts_table_header) + "\r\n" + words +
+                            "99,,,2,0,0.00,0.00,0.00,65.76,31.25,-31.25,not different\r\n" + words +
+                            "77000,,,4,0,0.00,0.00,0.00,48.99,31.25,-31.25,not different\r\n" + words +
+                            "77001,,,3,2,66.67,40.00,20.77,93.85,31.25,35.42,not different\r\n" + words +
+                            "77002,-95.363,29.7594,0,0,,0.00,,,,,\r\n"));
+    EXPECT_NE(std::string::npos, text.find("\n" + words + "77004,-95.3632,29.7248,6,3,50.00,60.00,18.76,81.24,"
+                                                         "31.25,18.75,not different\r\n"));
+    const std::string last = words + "77598,-95.1252,29.5384,0,0,,0.00,,,,,\r\n" + words +
+                             "77600,,,1,0,0.00,0.00,0.00,79.35,31.25,-31.25,not different\r\n";
     EXPECT_EQ(text.size() - last.size(), text.rfind(last));
 
     // Lines that would not add up, for want of memory, are refused whole.
