@@ -55,6 +55,8 @@ const MenuItem question_items[] = {
     {"Default Question", CMD_DEFAULT_QUESTION}, {"Saved Question", CMD_SAVED_QUESTION},
     {nullptr, 0},
     {"Bars: Count", CMD_BARS_COUNT}, {"Bars: Share of Area", CMD_BARS_SHARE},
+    {nullptr, 0},
+    {"Color: Plain", CMD_COLOR_PLAIN}, {"Color: Above or Below Average", CMD_COLOR_AVERAGE},
 };
 const MenuItem demographics_items[] = {
     {"Default Demographics", CMD_DEFAULT_DEMOGRAPHICS},
@@ -121,6 +123,9 @@ void show_menu_checks(void)
 {
     CheckMenuRadioItem(popup_menus[QUESTION_POPUP], CMD_BARS_COUNT, CMD_BARS_SHARE,
                        bar_mode() == BARS_SHARE ? CMD_BARS_SHARE : CMD_BARS_COUNT, MF_BYCOMMAND);
+    CheckMenuRadioItem(popup_menus[QUESTION_POPUP], CMD_COLOR_PLAIN, CMD_COLOR_AVERAGE,
+                       bar_colors() == COLORS_AVERAGE ? CMD_COLOR_AVERAGE : CMD_COLOR_PLAIN,
+                       MF_BYCOMMAND);
     CheckMenuItem(popup_menus[PANEL_POPUP], CMD_SHOW_LEGEND,
                   MF_BYCOMMAND | (legend_shown() ? MF_CHECKED : MF_UNCHECKED));
 }
@@ -296,6 +301,11 @@ void on_command(WPARAM wparam)
     case CMD_BARS_COUNT:
     case CMD_BARS_SHARE:
         set_bar_mode(LOWORD(wparam) == CMD_BARS_SHARE ? BARS_SHARE : BARS_COUNT);
+        show_menu_checks();
+        break;
+    case CMD_COLOR_PLAIN:
+    case CMD_COLOR_AVERAGE:
+        set_bar_colors(LOWORD(wparam) == CMD_COLOR_AVERAGE ? COLORS_AVERAGE : COLORS_PLAIN);
         show_menu_checks();
         break;
     case CMD_SHOW_LEGEND:

@@ -51,6 +51,9 @@
 #define CMD_BARS_COUNT                  52
 #define CMD_BARS_SHARE                  53
 #define CMD_SHOW_LEGEND                 54
+#define CMD_SHOW_AREAS                  55
+#define CMD_COLOR_PLAIN                 56
+#define CMD_COLOR_AVERAGE               57
 
 /* Demographics panel (IDD_DEMOGRAPHICS) */
 #define IDC_DEMO_GROUP_OTHER            1000

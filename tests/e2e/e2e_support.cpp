@@ -264,9 +264,12 @@ bool tooltip_shown(void)
 
 std::string tooltip_text(void)
 {
-    char text[256] = "";
-    TOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, main_window(), 1, {0, 0, 0, 0}, nullptr, text, 0, nullptr};
-    SendMessageA(map_tooltip_window(), TTM_GETTEXTA, sizeof text, (LPARAM)&tool);
+    // The ANSI message hands out at most 80 characters.
+    wchar_t wide[256] = L"";
+    TOOLINFOW tool = {TTTOOLINFOW_V2_SIZE, 0, main_window(), 1, {0, 0, 0, 0}, nullptr, wide, 0, nullptr};
+    SendMessageW(map_tooltip_window(), TTM_GETTEXTW, sizeof wide / sizeof wide[0], (LPARAM)&tool);
+    char text[512] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     return text;
 }
 
@@ -299,6 +302,7 @@ void reset_program(void)
     send_command(CMD_DEFAULT_DEMOGRAPHICS);
     send_command(CMD_DEFAULT_QUESTION);
     send_command(CMD_BARS_COUNT);
+    send_command(CMD_COLOR_PLAIN);
     if (!legend_shown())
         send_command(CMD_SHOW_LEGEND);
     hide_map_tooltip();

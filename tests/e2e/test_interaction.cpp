@@ -141,7 +141,9 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
     pixel_of(bar_top(index_77005), &bx, &by);
     post_mouse(main_window(), WM_MOUSEMOVE, 0, bx, by);
     EXPECT_TRUE(tooltip_shown());
-    EXPECT_EQ("77005: 1 of 8 matching (12.50%)", tooltip_text());
+    EXPECT_EQ("77005: 1 of 8 matching (12.50%)\r\n95% interval 20.7\x96" "100.0%; not different from the "
+              "100.0% average; few respondents",
+              tooltip_text());
     RECT tip;
     GetWindowRect(map_tooltip_window(), &tip);
     POINT beside = {bx + 16, by + 20};

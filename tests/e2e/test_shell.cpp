@@ -115,7 +115,8 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
                   {"Export Counts..", 50}, {"Save Snapshot..", 7}, {"Print..", 8}, {"Quit", 10}}},
         {"Location", {{"Default Location", 21}, {"Saved Location", 22}, {"Survey Area", 51}}},
         {"Question", {{"Default Question", 41}, {"Saved Question", 42}, {"", 0},
-                      {"Bars: Count", 52}, {"Bars: Share of Area", 53}}},
+                      {"Bars: Count", 52}, {"Bars: Share of Area", 53}, {"", 0},
+                      {"Color: Plain", 56}, {"Color: Above or Below Average", 57}}},
         {"Demographics", {{"Default Demographics", 31}, {"Saved Demographics", 32}}},
         {"Panel", {{"Show GIS Panel", 14}, {"Show Demographics Panel", 11},
                    {"Show Question Panel", 12}, {"Show Info Panel", 13}, {"Show Legend", 54}}},
@@ -134,9 +135,9 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
             EXPECT_EQ(expected[p].items[i].id, GetMenuItemID(popup, (int)i));
         }
     }
-    // At start the bars count respondents and the legend shows.
-    for (UINT id : {52u, 53u, 54u})
-        EXPECT_EQ(id != 53, (GetMenuState(bar, id, MF_BYCOMMAND) & MF_CHECKED) != 0) << id;
+    // At start the bars count respondents in plain grey and the legend shows.
+    for (UINT id : {52u, 53u, 54u, 56u, 57u})
+        EXPECT_EQ(id != 53 && id != 57, (GetMenuState(bar, id, MF_BYCOMMAND) & MF_CHECKED) != 0) << id;
 }
 
 TEST_F(Shell, FiveDialogsWithCaptionsAndStartVisibility)
@@ -327,6 +328,35 @@ TEST_F(Shell, SelectedZipLeavesOtherBarsTranslucent)
     select_zip(2);
     got = pixel_at(read_frame(), other);
     EXPECT_TRUE(near_colour(got, blended, 4)) << describe(got);
+
+    // Colored against the 50% average: 77002 (40 of 40) lies above it in
+    // orange, 77004 (0 of 40) below in purple, translucent while another
+    // is selected; 77005 (2 of 4) is not different and stays grey.
+    records.assign(40, respondent(77002));
+    RespondentRecord other_answer = respondent(77004);
+    other_answer.field[Q10] = 2;
+    records.insert(records.end(), 40, other_answer);
+    other_answer.field[Q32] = 77005;
+    records.insert(records.end(), {respondent(77005), respondent(77005), other_answer, other_answer});
+    use_records(records);
+    send_command(CMD_BARS_COUNT);
+    send_command(CMD_COLOR_AVERAGE);
+    const TileColour orange = {200, 82, 0}, purple = {93, 58, 155};
+    selected.z = 40.0f;
+    other.z = 0.0f;
+    Vec3 grey = {zip_longitude(5), zip_latitude(5), 2.0f};
+    frame = read_frame();
+    EXPECT_TRUE(near_colour(pixel_at(frame, selected), orange)) << describe(pixel_at(frame, selected));
+    got = pixel_at(frame, other);
+    EXPECT_TRUE(near_colour(got, {(uint8_t)(0.15f * 93 + 0.85f * lower_right.r),
+                                  (uint8_t)(0.15f * 58 + 0.85f * lower_right.g),
+                                  (uint8_t)(0.15f * 155 + 0.85f * lower_right.b)}, 4)) << describe(got);
+    select_zip(-1);
+    frame = read_frame();
+    EXPECT_TRUE(near_colour(pixel_at(frame, other), purple)) << describe(pixel_at(frame, other));
+    EXPECT_TRUE(near_colour(pixel_at(frame, grey), bar_top_grey)) << describe(pixel_at(frame, grey));
+    send_command(CMD_COLOR_PLAIN);
+    EXPECT_TRUE(near_colour(pixel_at(read_frame(), selected), bar_top_grey));
 }
 
 TEST_F(Shell, LoadDataThroughTheOpenDialog)
