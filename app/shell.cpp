@@ -7,6 +7,7 @@
 #include "gis/gis_panel.h"
 #include "gis/map_layer.h"
 #include "panels/about_box.h"
+#include "panels/areas_panel.h"
 #include "panels/demographics_panel.h"
 #include "panels/file_dialogs.h"
 #include "panels/info_panel.h"
@@ -65,7 +66,7 @@ const MenuItem demographics_items[] = {
 const MenuItem panel_items[] = {
     {"Show GIS Panel", CMD_SHOW_GIS}, {"Show Demographics Panel", CMD_SHOW_DEMOGRAPHICS},
     {"Show Question Panel", CMD_SHOW_QUESTION}, {"Show Info Panel", CMD_SHOW_INFO},
-    {"Show Legend", CMD_SHOW_LEGEND},
+    {"Show Areas Panel", CMD_SHOW_AREAS}, {"Show Legend", CMD_SHOW_LEGEND},
 };
 const MenuItem help_items[] = {
     {"About..", CMD_ABOUT},
@@ -95,6 +96,7 @@ const PanelTemplate panel_templates[PANEL_COUNT] = {
     {IDD_GIS, gis_panel_proc},
     {IDD_INFO, info_panel_proc},
     {IDD_ABOUT, about_box_proc},
+    {IDD_AREAS, areas_panel_proc},
 };
 
 HMENU popup_menus[POPUP_COUNT];
@@ -111,6 +113,7 @@ const PlacedPanel placed_panels[] = {
     {PANEL_QUESTION, SIDE_BELOW},
     {PANEL_GIS, SIDE_RIGHT},
     {PANEL_INFO, SIDE_BELOW},
+    {PANEL_AREAS, SIDE_RIGHT},
 };
 
 void show_panel(int panel)
@@ -146,9 +149,10 @@ HICON load_app_icon(int width_metric, int height_metric)
                              LR_DEFAULTCOLOR);
 }
 
-// Puts the Demographics, GIS, Question and Info panels beside the main
-// window within its monitor's work area, apart from each other and off its
-// title and menu bar; over the map only where the screen has no room.
+// Puts the Demographics, GIS, Question, Info and Areas panels beside the
+// main window within its monitor's work area, apart from each other and
+// off its title and menu bar; over the map only where the screen has no
+// room.
 void place_panels(void)
 {
     MONITORINFO monitor = {};
@@ -288,6 +292,7 @@ void on_command(WPARAM wparam)
     case CMD_SHOW_QUESTION: show_panel(PANEL_QUESTION); break;
     case CMD_SHOW_INFO: show_panel(PANEL_INFO); break;
     case CMD_SHOW_GIS: show_panel(PANEL_GIS); break;
+    case CMD_SHOW_AREAS: show_panel(PANEL_AREAS); break;
     case CMD_DEFAULT_LOCATION: default_location_command(); break;
     case CMD_SAVED_LOCATION: saved_location_command(); break;
     case CMD_SURVEY_AREA: survey_area_command(); break;

@@ -17,6 +17,7 @@
 #define IDD_INFO                        106
 #define IDD_ABOUT                       108
 #define IDD_GIS                         109
+#define IDD_AREAS                       110
 
 /* Bitmaps */
 #define IDB_LOGO                        107
@@ -103,6 +104,9 @@
 #define IDC_GIS_BACK                    1055   /* move away   */
 #define IDC_GIS_LEFT                    1056   /* spin left   */
 #define IDC_GIS_RIGHT                   1057   /* spin right  */
+
+/* Areas panel (IDD_AREAS) */
+#define IDC_AREAS_LIST                  1060
 
 /* About box (IDD_ABOUT) */
 #define IDC_ABOUT_OK                    1036

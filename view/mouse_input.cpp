@@ -100,13 +100,17 @@ void on_key_up(WPARAM)
     redraw_map();
 }
 
-void select_zip(int index)
+void select_zip_quietly(int index)
 {
-    if (index < 0 || index >= ZIP_SLOTS)
-        index = -1;
-    set_selected_zip(index);
+    set_selected_zip(index < 0 || index >= ZIP_SLOTS ? -1 : index);
     refresh_map();
     show_selected_zip();
+}
+
+void select_zip(int index)
+{
+    select_zip_quietly(index);
+    index = selected_zip();
     if (index < 0)
         return;
     const TallyResult *result = tally_result();

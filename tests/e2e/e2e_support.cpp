@@ -427,3 +427,63 @@ std::vector<HWND> process_windows_titled(DWORD process, const char *caption)
     EnumWindows(collect_titled, (LPARAM)&search);
     return search.found;
 }
+
+HWND areas_list(void)
+{
+    return GetDlgItem(panel_window(PANEL_AREAS), IDC_AREAS_LIST);
+}
+
+int areas_item_count(void)
+{
+    return (int)SendMessageA(areas_list(), LVM_GETITEMCOUNT, 0, 0);
+}
+
+std::vector<std::string> areas_row(int item)
+{
+    std::vector<std::string> cells;
+    HWND header = (HWND)SendMessageA(areas_list(), LVM_GETHEADER, 0, 0);
+    int columns = (int)SendMessageA(header, HDM_GETITEMCOUNT, 0, 0);
+    for (int c = 0; c < columns; c++) {
+        char text[64] = "";
+        LVITEMA cell = {};
+        cell.iSubItem = c;
+        cell.pszText = text;
+        cell.cchTextMax = sizeof text;
+        SendMessageA(areas_list(), LVM_GETITEMTEXTA, (WPARAM)item, (LPARAM)&cell);
+        cells.push_back(text);
+    }
+    return cells;
+}
+
+std::vector<int> areas_selection(void)
+{
+    std::vector<int> items;
+    for (int item = -1;
+         (item = (int)SendMessageA(areas_list(), LVM_GETNEXTITEM, (WPARAM)item, LVNI_SELECTED)) != -1;)
+        items.push_back(item);
+    return items;
+}
+
+void click_areas_header(int column)
+{
+    HWND header = (HWND)SendMessageA(areas_list(), LVM_GETHEADER, 0, 0);
+    RECT box;
+    SendMessageA(header, HDM_GETITEMRECT, (WPARAM)column, (LPARAM)&box);
+    post_mouse(header, WM_LBUTTONDOWN, MK_LBUTTON, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    post_mouse(header, WM_LBUTTONUP, 0, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
+}
+
+std::string clipboard_text(void)
+{
+    std::string text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char *chars = data ? (const char *)GlobalLock(data) : nullptr;
+    if (chars) {
+        text = chars;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}

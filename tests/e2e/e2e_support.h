@@ -100,3 +100,13 @@ int combo_selection(HWND dialog, int id);
 std::string item_text(HWND dialog, int id);
 // The top-level windows of a process that carry the caption.
 std::vector<HWND> process_windows_titled(DWORD process, const char *caption);
+
+// The Areas panel's list: its item count, the cells of an item (in the
+// order shown), the items selected, and a click on a column's header.
+HWND areas_list(void);
+int areas_item_count(void);
+std::vector<std::string> areas_row(int item);
+std::vector<int> areas_selection(void);
+void click_areas_header(int column);
+// The text on the clipboard.
+std::string clipboard_text(void);

@@ -2,6 +2,7 @@
 // snapshots and printing.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <gtest/gtest.h>
 #include <math.h>
@@ -22,6 +23,7 @@
 #include "panels/info_panel.h"
 #include "panels/snapshot.h"
 #include "resources/resource.h"
+#include "survey/area_list.h"
 #include "survey/counts_file.h"
 #include "survey/data_stream.h"
 #include "survey/records.h"
@@ -288,31 +290,63 @@ SampleCount count_sample(int answer, int age, int sex)
     return count;
 }
 
-// A proportion in percent with two decimals, as share_text rounds.
-std::string percent_text(double proportion)
+// A proportion in percent with two (or one) decimals, as share_text
+// rounds; with `sign`, "+" before a positive one.
+std::string percent_text(double proportion, int decimals = 2, bool sign = false)
 {
     float percent = (float)(proportion * 100.0);
-    long long hundredths = llrint(fabs((double)percent) * 100.0);
+    long long scale = decimals == 2 ? 100 : 10;
+    long long units = llrint(fabs((double)percent) * scale);
     char text[24];
-    snprintf(text, sizeof text, "%s%lld.%02lld", percent < 0 && hundredths ? "-" : "", hundredths / 100,
-             hundredths % 100);
+    snprintf(text, sizeof text, "%s%lld.%0*lld", units == 0 ? "" : percent < 0 ? "-" : sign ? "+" : "",
+             units / scale, decimals, units % scale);
     return text;
 }
 
-// An area's interval, average, difference and comparison cells: the Wilson
-// score interval as the roots of (k/n - p)^2 = z^2 p (1 - p) / n.
+// An area's Wilson score interval, found as the roots of
+// (k/n - p)^2 = z^2 p (1 - p) / n, and how it lies against the average.
+struct SampleStatistics {
+    double low, high, average;
+    const char *compared;
+};
+
+SampleStatistics statistics_of(const SampleArea &area, const SampleCount &count)
+{
+    const double z = 1.959964, k = area.matching, n = area.base;
+    double root = z * sqrt(z * z + 4.0 * k * (n - k) / n);
+    SampleStatistics s = {(2.0 * k + z * z - root) / (2.0 * (n + z * z)),
+                          (2.0 * k + z * z + root) / (2.0 * (n + z * z)),
+                          (double)count.total / count.filtered, nullptr};
+    s.compared = s.low > s.average ? "above" : s.high < s.average ? "below" : "not different";
+    return s;
+}
+
+// The interval, average, difference and comparison cells of the table.
 std::string statistic_cells(const SampleArea &area, const SampleCount &count)
 {
     if (area.base == 0)
         return ",,,,";
-    const double z = 1.959964, k = area.matching, n = area.base;
-    double root = z * sqrt(z * z + 4.0 * k * (n - k) / n);
-    double low = (2.0 * k + z * z - root) / (2.0 * (n + z * z));
-    double high = (2.0 * k + z * z + root) / (2.0 * (n + z * z));
-    double average = (double)count.total / count.filtered;
-    const char *compared = low > average ? "above" : high < average ? "below" : "not different";
-    return percent_text(low) + "," + percent_text(high) + "," + percent_text(average) + "," +
-           percent_text(k / n - average) + "," + compared;
+    SampleStatistics s = statistics_of(area, count);
+    return percent_text(s.low) + "," + percent_text(s.high) + "," + percent_text(s.average) + "," +
+           percent_text((double)area.matching / area.base - s.average) + "," + s.compared;
+}
+
+// An area's row in the Areas panel.
+std::vector<std::string> panel_cells(int zip_code, const SampleArea &area, const SampleCount &count)
+{
+    std::vector<std::string> cells = {std::to_string(zip_code), std::to_string(area.base),
+                                      std::to_string(area.matching), "", "", "", ""};
+    std::string few = area.base < 30 ? "few respondents" : "";
+    cells[6] = few;
+    if (area.base == 0)
+        return cells;
+    SampleStatistics s = statistics_of(area, count);
+    cells[3] = share_text(area.matching, area.base) + "%";
+    cells[4] = percent_text(s.low, 1) + "\x96" + percent_text(s.high, 1) + "%";
+    cells[5] = percent_text((double)area.matching / area.base - s.average, 1, true);
+    std::string side = strcmp(s.compared, "not different") ? s.compared : "";
+    cells[6] = side + (!side.empty() && !few.empty() ? ", " : "") + few;
+    return cells;
 }
 
 // The counts table of a count, each line beginning with `words`.
@@ -409,6 +443,38 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
               message_boxes().back().text);
     EXPECT_EQ(expected, text_of(path));
     EXPECT_FALSE(std::filesystem::exists(path + ".~tmp"));
+
+    // The Areas panel lists the same areas for the one filter left (Age
+    // 30-39), in zip order at first; then by Share, up and down, those
+    // without respondents last either way.
+    count = count_sample(2, 2, 0);
+    send_command(CMD_SHOW_AREAS);
+    ASSERT_EQ((int)count.areas.size(), areas_item_count());
+    int item = 0;
+    for (const auto &entry : count.areas)
+        EXPECT_EQ(panel_cells(entry.first, entry.second, count), areas_row(item++));
+    HWND header = (HWND)SendMessageA(areas_list(), LVM_GETHEADER, 0, 0);
+    for (int descending : {0, 1}) {
+        click_areas_header(AREA_SHARE);
+        double previous = descending ? 101.0 : -1.0;
+        bool without_base = false;
+        for (item = 0; item < areas_item_count(); item++) {
+            std::vector<std::string> cells = areas_row(item);
+            if (cells[1] == "0") {
+                without_base = true;
+                continue;
+            }
+            double share = atof(cells[3].c_str());
+            EXPECT_TRUE(!without_base && (descending ? share <= previous : share >= previous)) << cells[0];
+            previous = share;
+        }
+        HDITEMA column = {};
+        column.mask = HDI_FORMAT;
+        SendMessageA(header, HDM_GETITEMA, AREA_SHARE, (LPARAM)&column);
+        EXPECT_EQ(descending ? HDF_SORTDOWN : HDF_SORTUP, column.fmt & (HDF_SORTUP | HDF_SORTDOWN));
+    }
+    click_areas_header(AREA_ZIP);
+    EXPECT_EQ(std::to_string(count.areas.begin()->first), areas_row(0)[0]);
 
     // Everyone who owns a home, with no filter: the zip codes off the map
     // (75201, 77600) have their lines, so the columns add up to the totals.

@@ -119,7 +119,8 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
                       {"Color: Plain", 56}, {"Color: Above or Below Average", 57}}},
         {"Demographics", {{"Default Demographics", 31}, {"Saved Demographics", 32}}},
         {"Panel", {{"Show GIS Panel", 14}, {"Show Demographics Panel", 11},
-                   {"Show Question Panel", 12}, {"Show Info Panel", 13}, {"Show Legend", 54}}},
+                   {"Show Question Panel", 12}, {"Show Info Panel", 13}, {"Show Areas Panel", 55},
+                   {"Show Legend", 54}}},
         {"Help", {{"About..", 6}}},
     };
     HMENU bar = GetMenu(main_window());
@@ -140,7 +141,7 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
         EXPECT_EQ(id != 53 && id != 57, (GetMenuState(bar, id, MF_BYCOMMAND) & MF_CHECKED) != 0) << id;
 }
 
-TEST_F(Shell, FiveDialogsWithCaptionsAndStartVisibility)
+TEST_F(Shell, EachDialogHasItsCaptionAndStartVisibility)
 {
     struct Expected {
         int panel;
@@ -150,7 +151,7 @@ TEST_F(Shell, FiveDialogsWithCaptionsAndStartVisibility)
     const Expected expected[] = {
         {PANEL_DEMOGRAPHICS, "Demographics Panel", true}, {PANEL_QUESTION, "Question Panel", true},
         {PANEL_GIS, "GIS Panel", true}, {PANEL_INFO, "Info Panel", false},
-        {PANEL_ABOUT, "About Pellora 2.0", false}};
+        {PANEL_ABOUT, "About Pellora 2.0", false}, {PANEL_AREAS, "Areas Panel", false}};
     for (const Expected &e : expected) {
         HWND panel = panel_window(e.panel);
         ASSERT_NE(nullptr, panel);
@@ -712,11 +713,12 @@ std::string uninstall_value(const char *name)
     return type == REG_DWORD ? std::to_string(*(DWORD *)text) : text;
 }
 
-// A program's Demographics, Question, GIS and Info panels.
+// A program's Demographics, Question, GIS, Info and Areas panels.
 std::vector<HWND> program_panels(DWORD process)
 {
     return {process_panel(process, "Demographics Panel"), process_panel(process, "Question Panel"),
-            process_panel(process, "GIS Panel"), process_panel(process, "Info Panel")};
+            process_panel(process, "GIS Panel"), process_panel(process, "Info Panel"),
+            process_panel(process, "Areas Panel")};
 }
 
 // The panels lie within the work area of the main window's monitor, apart
@@ -726,7 +728,7 @@ void expect_panels_tidy(HWND main, const std::vector<HWND> &panels, const char *
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoA(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor);
-    RECT window, bars, rects[4], common;
+    RECT window, bars, rects[5], common;
     GetWindowRect(main, &window);
     POINT client_origin = {0, 0};
     ClientToScreen(main, &client_origin);
@@ -763,7 +765,7 @@ TEST_F(Shell, SavedItemsBeforeAnyDefaultOnlyDraw)
         windows_path(QUORVEL_EXE), work_dir(), WM_COMMAND, CMD_QUIT, &error_shown,
         [](const ProcessWindows &program) {
             // On a 1280 x 1024 screen the panels start beside the main window.
-            expect_panels_tidy(program.main, program_panels(program.process), "+++?");
+            expect_panels_tidy(program.main, program_panels(program.process), "+++??");
             HWND question = process_panel(program.process, "Question Panel");
             HWND demographics = process_panel(program.process, "Demographics Panel");
             ASSERT_NE(nullptr, question);
@@ -866,7 +868,7 @@ TEST_F(Shell, AtOneHundredFortyFourDpiThePanelsGrowAndAPressPicksItsBar)
             GetWindowRect(panels[0], &theirs);
             GetWindowRect(panel_window(PANEL_DEMOGRAPHICS), &ours);
             EXPECT_GT((theirs.right - theirs.left) * 4, (ours.right - ours.left) * 5) << "not 144 DPI";
-            expect_panels_tidy(program.main, panels, "????");
+            expect_panels_tidy(program.main, panels, "?????");
 
             // Zip 77005 has no neighbour within three pixels of the start view.
             RECT client;

@@ -1,12 +1,14 @@
 // The statistics of the areas table: the Wilson score interval against
 // published reference values, the average, the comparison with it and the
-// rows' order.
+// rows' order; the Areas panel's cells, sorting and copied lines.
 #include "survey/area_stats.h"
 
+#include "survey/area_list.h"
 #include "survey/readout.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -130,6 +132,70 @@ TEST(AreaStats, RowsRunInZipOrderWithTheZipsOffTheMapAmongThem)
         expected.push_back(zip);
     expected.insert(expected.end(), {77599, 99999});
     EXPECT_EQ(expected, zips);
+}
+
+// Rows of zips 77002.. over the average of 690 of 1,000 (69.0%).
+std::vector<AreaRow> rows_of(const std::vector<std::pair<int32_t, int32_t>> &bases_and_counts)
+{
+    TallyResult result = {};
+    result.total = 690;
+    result.filtered = 1000;
+    std::vector<AreaRow> rows;
+    for (size_t i = 0; i < bases_and_counts.size(); i++) {
+        result.bases[2 + i] = bases_and_counts[i].first;
+        result.counts[2 + i] = bases_and_counts[i].second;
+        rows.emplace_back();
+        area_row_of_index(&result, (int)(2 + i), &rows.back());
+    }
+    return rows;
+}
+
+TEST(AreaList, CellsAndTheLinesThatPasteAsCells)
+{
+    std::vector<AreaRow> rows = rows_of({{58, 43}, {29, 29}, {40, 8}, {0, 0}});
+    const std::vector<std::vector<std::string>> cells = {
+        {"77002", "58", "43", "74.14%", "61.6\x96" "83.7%", "+5.1", ""},
+        {"77003", "29", "29", "100.00%", "88.3\x96" "100.0%", "+31.0", "above, few respondents"},
+        {"77004", "40", "8", "20.00%", "10.5\x96" "34.8%", "-49.0", "below"},
+        {"77005", "0", "0", "", "", "", "few respondents"}};
+    for (size_t r = 0; r < rows.size(); r++)
+        for (int c = 0; c < AREA_COLUMNS; c++) {
+            char text[AREA_CELL_BYTES];
+            area_cell(&rows[r], c, text, sizeof text);
+            EXPECT_EQ(cells[r][c], text) << r << ", " << area_column_title(c);
+        }
+    char line[AREA_LINE_BYTES];
+    area_header_line(line, sizeof line);
+    EXPECT_STREQ("Zip\tRespondents\tMatching\tShare\t95% interval\tvs average\tNote\r\n", line);
+    area_row_line(&rows[2], line, sizeof line);
+    EXPECT_STREQ("77004\t40\t8\t20.00%\t10.5\x96" "34.8%\t-49.0\tbelow\r\n", line);
+}
+
+TEST(AreaList, RowsSortAsNumbersEitherWayWithoutAShareLast)
+{
+    // 77006 ties 77004 on share (1 in 5); 77005 has no base.
+    std::vector<AreaRow> rows = rows_of({{9, 1}, {100, 70}, {5, 1}, {0, 0}, {40, 8}, {1000, 9}});
+    const struct {
+        int column, descending;
+        std::vector<int32_t> zips;
+    } cases[] = {
+        {AREA_SHARE, 0, {77007, 77002, 77004, 77006, 77003, 77005}},
+        {AREA_SHARE, 1, {77003, 77004, 77006, 77002, 77007, 77005}},
+        {AREA_RESPONDENTS, 0, {77005, 77004, 77002, 77006, 77003, 77007}},
+        {AREA_VERSUS_AVERAGE, 1, {77003, 77004, 77006, 77002, 77007, 77005}},
+        {AREA_ZIP, 1, {77007, 77006, 77005, 77004, 77003, 77002}},
+        {AREA_NOTE, 0, {77006, 77007, 77002, 77004, 77005, 77003}},
+    };
+    for (const auto &c : cases) {
+        std::vector<AreaRow> sorted = rows;
+        std::stable_sort(sorted.begin(), sorted.end(), [&c](const AreaRow &a, const AreaRow &b) {
+            return compare_area_rows(&a, &b, c.column, c.descending) < 0;
+        });
+        std::vector<int32_t> zips;
+        for (const AreaRow &row : sorted)
+            zips.push_back(row.zip_code);
+        EXPECT_EQ(c.zips, zips) << area_column_title(c.column) << (c.descending ? " descending" : "");
+    }
 }
 
 }  // namespace
