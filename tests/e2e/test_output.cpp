@@ -568,13 +568,14 @@ TEST_F(Output, SnapshotEqualsTheFrameAtEvenAndOddWidths)
 TEST_F(Output, SnapshotNameGetsItsExtensionAndPanelsAndTimerCarryOn)
 {
     ShowWindow(panel_window(PANEL_INFO), SW_SHOWNA);
+    ShowWindow(panel_window(PANEL_AREAS), SW_SHOWNA);
     ShowWindow(panel_window(PANEL_GIS), SW_HIDE);
     std::string path = work_path("plain-name");
     answer_file_dialog(path);
     send_command(CMD_SAVE_SNAPSHOT);
     EXPECT_TRUE(std::filesystem::exists(path + ".bmp"));
     EXPECT_FALSE(std::filesystem::exists(path));
-    const int visible[PANEL_COUNT] = {1, 1, 0, 1, 0};
+    const int visible[PANEL_COUNT] = {1, 1, 0, 1, 0, 1};
     for (int p = 0; p < PANEL_COUNT; p++)
         EXPECT_EQ(visible[p] != 0, IsWindowVisible(panel_window(p)) != 0) << "panel " << p;
     EXPECT_TRUE(timer_runs());
