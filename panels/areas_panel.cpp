@@ -34,7 +34,7 @@ int following;
 int shown_selection = -1;
 
 // Column widths in dialog units, so they grow with the font and the DPI.
-const int column_widths[AREA_COLUMNS] = {28, 54, 40, 38, 56, 50, 82};
+const int column_widths[AREA_COLUMNS] = {28, 52, 40, 38, 56, 62, 92};
 
 void add_columns(void)
 {

@@ -200,5 +200,5 @@ void area_readout(const TallyResult *result, int mode, int index, char *text, si
                            : row.compared == COMPARED_BELOW ? "below"
                                                             : "not different from";
     snprintf(text + used, size - used, "\r\n95%% interval %s\x96%s%%; %s the %s%% average%s", low,
-             high, relation, average, row.few ? "; few respondents" : "");
+             high, relation, average, row.few ? "\r\nfew respondents" : "");
 }

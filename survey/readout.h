@@ -70,5 +70,6 @@ void build_legend(const TallyQuery *query, const TallyResult *result, int mode, 
 
 // What the map says about one zip index: "77004: 43 of 921 matching
 // (4.67%)", in share mode with a line for the area's share, and where the
-// area has respondents a line for its 95% interval against the average.
+// area has respondents a line for its 95% interval against the average,
+// then "few respondents" under a base of FEW_RESPONDENTS.
 void area_readout(const TallyResult *result, int mode, int index, char *text, size_t size);

@@ -110,7 +110,7 @@ int find_zip(DWORD process, const char *zip)
 
 // Shows the Areas panel and clicks twice on the header of its "vs average"
 // column, found by adding up the widths of the columns before it, then
-// scrolls the list to its top.
+// pages the list up to its top.
 int show_areas_sorted(DWORD process, HWND main_window)
 {
     PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(show_areas_panel, 0), 0);
@@ -128,9 +128,11 @@ int show_areas_sorted(DWORD process, HWND main_window)
         PostMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(x, 5));
         Sleep(300);
     }
-    // The list keeps 77004's row, found earlier, in view; scroll to the top.
-    PostMessageA(list, WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
-    Sleep(200);
+    // The list keeps 77004's row, found earlier, in view; page up to the
+    // top, as clicks above the scroll box do.
+    for (int page = 0; page < 30; page++)
+        PostMessageA(list, WM_VSCROLL, MAKEWPARAM(SB_PAGEUP, 0), 0);
+    Sleep(300);
     return 1;
 }
 

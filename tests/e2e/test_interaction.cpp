@@ -144,7 +144,7 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
     post_mouse(main_window(), WM_MOUSEMOVE, 0, bx, by);
     EXPECT_TRUE(tooltip_shown());
     EXPECT_EQ("77005: 1 of 8 matching (12.50%)\r\n95% interval 20.7\x96" "100.0%; not different from the "
-              "100.0% average; few respondents",
+              "100.0% average\r\nfew respondents",
               tooltip_text());
     RECT tip;
     GetWindowRect(map_tooltip_window(), &tip);

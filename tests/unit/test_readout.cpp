@@ -124,9 +124,9 @@ TEST(Readout, LegendLinesAndAreaReadout)
         {BARS_SHARE, 4, "77004: 43 of 921 matching (4.67%)\r\n43 of 58 respondents in the area (74.14%)\r\n"
                         "95% interval 61.6\x96" "83.7%; not different from the 69.8% average"},
         {BARS_COUNT, 6, "77006: 29 of 921 matching (3.15%)\r\n"
-                        "95% interval 88.3\x96" "100.0%; above the 69.8% average; few respondents"},
+                        "95% interval 88.3\x96" "100.0%; above the 69.8% average\r\nfew respondents"},
         {BARS_COUNT, 7, "77007: 1 of 921 matching (0.11%)\r\n"
-                        "95% interval 0.6\x96" "17.2%; below the 69.8% average; few respondents"},
+                        "95% interval 0.6\x96" "17.2%; below the 69.8% average\r\nfew respondents"},
         {BARS_COUNT, 8, "77008: 0 of 921 matching (0.00%)"},
     };
     char text[READOUT_BYTES];
