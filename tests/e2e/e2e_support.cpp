@@ -441,27 +441,19 @@ int areas_item_count(void)
 std::vector<std::string> areas_row(int item)
 {
     std::vector<std::string> cells;
-    HWND header = (HWND)SendMessageA(areas_list(), LVM_GETHEADER, 0, 0);
-    int columns = (int)SendMessageA(header, HDM_GETITEMCOUNT, 0, 0);
-    for (int c = 0; c < columns; c++) {
+    for (int c = 0; c < 7; c++) {
         char text[64] = "";
-        LVITEMA cell = {};
-        cell.iSubItem = c;
-        cell.pszText = text;
-        cell.cchTextMax = sizeof text;
-        SendMessageA(areas_list(), LVM_GETITEMTEXTA, (WPARAM)item, (LPARAM)&cell);
+        ListView_GetItemText(areas_list(), item, c, text, sizeof text);
         cells.push_back(text);
     }
     return cells;
 }
 
-std::vector<int> areas_selection(void)
+std::vector<std::string> selected_areas_row(void)
 {
-    std::vector<int> items;
-    for (int item = -1;
-         (item = (int)SendMessageA(areas_list(), LVM_GETNEXTITEM, (WPARAM)item, LVNI_SELECTED)) != -1;)
-        items.push_back(item);
-    return items;
+    int item = (int)SendMessageA(areas_list(), LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+    bool one = SendMessageA(areas_list(), LVM_GETSELECTEDCOUNT, 0, 0) == 1;
+    return one ? areas_row(item) : std::vector<std::string>(7, "?");
 }
 
 void click_areas_header(int column)
@@ -469,18 +461,22 @@ void click_areas_header(int column)
     HWND header = (HWND)SendMessageA(areas_list(), LVM_GETHEADER, 0, 0);
     RECT box;
     SendMessageA(header, HDM_GETITEMRECT, (WPARAM)column, (LPARAM)&box);
-    post_mouse(header, WM_LBUTTONDOWN, MK_LBUTTON, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
-    post_mouse(header, WM_LBUTTONUP, 0, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+        post_mouse(header, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, (box.left + box.right) / 2, 5);
 }
 
-std::string clipboard_text(void)
+std::string copy_with_ctrl_c(void)
 {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    key_stroke('C', 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
     std::string text;
-    if (!OpenClipboard(nullptr))
-        return text;
-    HANDLE data = GetClipboardData(CF_TEXT);
-    const char *chars = data ? (const char *)GlobalLock(data) : nullptr;
-    if (chars) {
+    HANDLE data = OpenClipboard(nullptr) ? GetClipboardData(CF_TEXT) : nullptr;
+    if (const char *chars = data ? (const char *)GlobalLock(data) : nullptr) {
         text = chars;
         GlobalUnlock(data);
     }

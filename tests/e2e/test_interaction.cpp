@@ -199,17 +199,13 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
     // the arrow keys selects their areas quietly: the Find Zip box and the
     // translucent bars follow, the view stays, nothing is logged.
     send_command(CMD_SHOW_AREAS);
-    auto selected_row = [] {
-        std::vector<int> items = areas_selection();
-        return items.size() == 1 ? areas_row(items[0]) : std::vector<std::string>(7, "?");
-    };
-    EXPECT_EQ("77002", selected_row()[0]);
+    EXPECT_EQ("77002", selected_areas_row()[0]);
     SetFocus(areas_list());
     MapView view = *current_map_view();
     key_stroke(VK_DOWN, 0);  // 77003: a bar, nobody there
     key_stroke(VK_DOWN, 0);
     EXPECT_EQ(index_77004, selected_zip());
-    EXPECT_EQ("77004", selected_row()[0]);
+    EXPECT_EQ("77004", selected_areas_row()[0]);
     EXPECT_EQ("77004", item_text(question_panel(), IDC_FIND_ZIP));
     EXPECT_TRUE(same_view(view, *current_map_view()));
     EXPECT_EQ(log, info_log_text());
@@ -217,39 +213,27 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
     EXPECT_TRUE(near_colour(frame_pixel(read_frame(), x, y), blended));
 
     // Ctrl+C copies the selected row, with the columns' titles, as cells.
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    key_stroke('C', 0);
     const std::string titles = "Zip\tRespondents\tMatching\tShare\t95% interval\tvs average\tNote\r\n";
-    EXPECT_EQ(titles + "77004\t1\t1\t100.00%\t20.7\x96" "100.0%\t0.0\tfew respondents\r\n", clipboard_text());
+    EXPECT_EQ(titles + "77004\t1\t1\t100.00%\t20.7\x96" "100.0%\t0.0\tfew respondents\r\n",
+              copy_with_ctrl_c());
 
     // Enter does what Find Zip does; a recount keeps the row selected.
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
     key_stroke(VK_RETURN, 0);
     view = *current_map_view();
     centre_on_zip(index_77004, &view.location);
     EXPECT_TRUE(same_view(view, *current_map_view()));
     EXPECT_EQ(log + selection_report(8, 77004, 1, "12.50"), info_log_text());
     choose_in_combo(question_panel(), IDC_QUESTION_ANSWER, 1);
-    EXPECT_EQ((std::vector<std::string>{"77004", "1", "0", "0.00%", "0.0\x96" "79.3%", "0.0", "few respondents"}),
-              selected_row());
+    const std::vector<std::string> recounted = {"77004", "1", "0", "0.00%", "0.0\x96" "79.3%", "0.0",
+                                                "few respondents"};
+    EXPECT_EQ(recounted, selected_areas_row());
 
     // Typing a zip code finds its row; with no row selected, every row is copied.
     type_text("77005");
     EXPECT_EQ(index_77005, selected_zip());
-    EXPECT_EQ("77005", selected_row()[0]);
-    LVITEMA none = {};
-    none.stateMask = LVIS_SELECTED;
-    SendMessageA(areas_list(), LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&none);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    key_stroke('C', 0);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-    std::string all = clipboard_text();
+    EXPECT_EQ("77005", selected_areas_row()[0]);
+    ListView_SetItemState(areas_list(), -1, 0, LVIS_SELECTED);
+    std::string all = copy_with_ctrl_c();
     EXPECT_EQ(0u, all.find(titles + "77001\t4\t0\t0.00%\t"));
     EXPECT_EQ(areas_item_count() + 1, (int)std::count(all.begin(), all.end(), '\n'));
     EXPECT_EQ(log + selection_report(8, 77004, 1, "12.50"), info_log_text());
