@@ -348,6 +348,10 @@ INT_PTR CALLBACK areas_panel_proc(HWND panel, UINT message, WPARAM wparam, LPARA
             return 0;
         on_list_notify((NMHDR *)lparam);
         return 1;
+    case WM_DESTROY:
+        // The map may still change after quit has taken the panel away.
+        list = nullptr;
+        return 0;
     default:
         return 0;
     }
