@@ -10,6 +10,7 @@
 #include "gis/gis_panel.h"
 #include "gis/map_layer.h"
 #include "panels/about_box.h"
+#include "panels/areas_panel.h"
 #include "panels/clipboard.h"
 #include "panels/demographics_panel.h"
 #include "panels/file_dialogs.h"
@@ -64,6 +65,8 @@ const MenuItem question_items[] = {
     {"Default Question", CMD_DEFAULT_QUESTION}, {"Saved Question", CMD_SAVED_QUESTION},
     {nullptr, 0},
     {"Bars: Count", CMD_BARS_COUNT}, {"Bars: Share of Area", CMD_BARS_SHARE},
+    {nullptr, 0},
+    {"Color: Plain", CMD_COLOR_PLAIN}, {"Color: Above or Below Average", CMD_COLOR_AVERAGE},
 };
 const MenuItem demographics_items[] = {
     {"Default Demographics", CMD_DEFAULT_DEMOGRAPHICS},
@@ -72,7 +75,7 @@ const MenuItem demographics_items[] = {
 const MenuItem panel_items[] = {
     {"Show GIS Panel", CMD_SHOW_GIS}, {"Show Demographics Panel", CMD_SHOW_DEMOGRAPHICS},
     {"Show Question Panel", CMD_SHOW_QUESTION}, {"Show Info Panel", CMD_SHOW_INFO},
-    {"Show Legend", CMD_SHOW_LEGEND},
+    {"Show Areas Panel", CMD_SHOW_AREAS}, {"Show Legend", CMD_SHOW_LEGEND},
 };
 const MenuItem help_items[] = {
     {"About..", CMD_ABOUT},
@@ -103,6 +106,7 @@ const PanelTemplate panel_templates[PANEL_COUNT] = {
     {IDD_GIS, gis_panel_proc},
     {IDD_INFO, info_panel_proc},
     {IDD_ABOUT, about_box_proc},
+    {IDD_AREAS, areas_panel_proc},
 };
 
 HMENU popup_menus[POPUP_COUNT];
@@ -119,6 +123,7 @@ const PlacedPanel placed_panels[] = {
     {PANEL_QUESTION, SIDE_BELOW},
     {PANEL_GIS, SIDE_RIGHT},
     {PANEL_INFO, SIDE_BELOW},
+    {PANEL_AREAS, SIDE_RIGHT},
 };
 
 void show_panel(int panel)
@@ -131,6 +136,9 @@ void show_menu_checks(void)
 {
     CheckMenuRadioItem(popup_menus[QUESTION_POPUP], CMD_BARS_COUNT, CMD_BARS_SHARE,
                        bar_mode() == BARS_SHARE ? CMD_BARS_SHARE : CMD_BARS_COUNT, MF_BYCOMMAND);
+    CheckMenuRadioItem(popup_menus[QUESTION_POPUP], CMD_COLOR_PLAIN, CMD_COLOR_AVERAGE,
+                       bar_colors() == COLORS_AVERAGE ? CMD_COLOR_AVERAGE : CMD_COLOR_PLAIN,
+                       MF_BYCOMMAND);
     CheckMenuItem(popup_menus[PANEL_POPUP], CMD_SHOW_LEGEND,
                   MF_BYCOMMAND | (legend_shown() ? MF_CHECKED : MF_UNCHECKED));
 }
@@ -205,10 +213,10 @@ HICON load_app_icon(int width_metric, int height_metric)
                              LR_DEFAULTCOLOR);
 }
 
-// Puts the Demographics, GIS, Question and Info panels beside the main
-// window within its monitor's work area, apart from each other and off its
-// title and menu bar; over the map only where the screen has no room.
-// Started minimised, the window is placed as it will be restored.
+// Puts the Demographics, GIS, Question, Info and Areas panels beside the
+// main window within its monitor's work area, apart from each other and
+// off its title and menu bar; over the map only where the screen has no
+// room.  Started minimised, the window is placed as it will be restored.
 void place_panels(void)
 {
     MONITORINFO monitor = {};
@@ -391,6 +399,7 @@ void on_command(WPARAM wparam)
     case CMD_SHOW_QUESTION: show_panel(PANEL_QUESTION); break;
     case CMD_SHOW_INFO: show_panel(PANEL_INFO); break;
     case CMD_SHOW_GIS: show_panel(PANEL_GIS); break;
+    case CMD_SHOW_AREAS: show_panel(PANEL_AREAS); break;
     case CMD_DEFAULT_LOCATION: default_location_command(); break;
     case CMD_SAVED_LOCATION: saved_location_command(); break;
     case CMD_SURVEY_AREA: survey_area_command(); break;
@@ -404,6 +413,11 @@ void on_command(WPARAM wparam)
     case CMD_BARS_COUNT:
     case CMD_BARS_SHARE:
         set_bar_mode(LOWORD(wparam) == CMD_BARS_SHARE ? BARS_SHARE : BARS_COUNT);
+        show_menu_checks();
+        break;
+    case CMD_COLOR_PLAIN:
+    case CMD_COLOR_AVERAGE:
+        set_bar_colors(LOWORD(wparam) == CMD_COLOR_AVERAGE ? COLORS_AVERAGE : COLORS_PLAIN);
         show_menu_checks();
         break;
     case CMD_SHOW_LEGEND:

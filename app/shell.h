@@ -1,11 +1,11 @@
 // The application shell: the main window with its OpenGL context, the
-// menus, the five modeless dialogs and the message loop.
+// menus, the modeless dialogs and the message loop.
 #pragma once
 
 #include <windows.h>
 
 enum Panel {
-    PANEL_DEMOGRAPHICS, PANEL_QUESTION, PANEL_GIS, PANEL_INFO, PANEL_ABOUT,
+    PANEL_DEMOGRAPHICS, PANEL_QUESTION, PANEL_GIS, PANEL_INFO, PANEL_ABOUT, PANEL_AREAS,
     PANEL_COUNT
 };
 

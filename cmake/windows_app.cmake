@@ -9,6 +9,7 @@ add_library(quorvel_app STATIC
     gis/map_layer.cpp
     gis/gis_panel.cpp
     panels/about_box.cpp
+    panels/areas_panel.cpp
     panels/clipboard.cpp
     panels/demographics_panel.cpp
     panels/file_dialogs.cpp

@@ -7,6 +7,7 @@
 #include "gis/bmp.h"
 #include "gis/map_layer.h"
 #include "gis/zip_table.h"
+#include "survey/area_stats.h"
 #include "survey/readout.h"
 #include "survey/tally.h"
 #include "view/camera.h"
@@ -32,8 +33,17 @@ const float bar_side = 2.0f * ZIP_BAR_HALF;  // exactly 0.005f
 const float unselected_alpha = 0.15f;
 const float low_base_alpha = 0.45f;
 
+// A color-blind-safe pair, orange #C85200 above the average and purple
+// #5D3A9B below it, each at least 3.2:1 (WCAG contrast) against the base
+// map's land and water; the lighter #E66100 reaches only 2.5:1 on water.
+const float plain_grey[3] = {1.0f, 1.0f, 1.0f};
+const float above_hue[3] = {200 / 255.0f, 82 / 255.0f, 0.0f};
+const float below_hue[3] = {93 / 255.0f, 58 / 255.0f, 155 / 255.0f};
+const float plain_top_grey = 0.66f;
+
 int selection = -1;
 int mode = BARS_COUNT;
+int colors = COLORS_PLAIN;
 unsigned generation;
 MapChangeHandler change_handlers[MAP_CHANGE_HANDLERS];
 int change_handler_count;
@@ -129,6 +139,19 @@ float bar_alpha(const TallyResult *result, int index)
     return low_base(result, mode, index) ? low_base_alpha : 1.0f;
 }
 
+// The hue a bar's faces are shaded from: white for the plain greys, or
+// the hue of its comparison with the average.
+const float *bar_hue(const TallyResult *result, int index)
+{
+    if (colors != COLORS_AVERAGE)
+        return plain_grey;
+    AreaRow row;
+    area_row_of_index(result, index, &row);
+    if (row.compared == COMPARED_ABOVE)
+        return above_hue;
+    return row.compared == COMPARED_BELOW ? below_hue : plain_grey;
+}
+
 void compile_bar_tops(const TallyResult *result, const float heights[])
 {
     glDeleteLists(LIST_BAR_TOPS, 1);
@@ -139,7 +162,10 @@ void compile_bar_tops(const TallyResult *result, const float heights[])
             continue;
         BarCorners c = bar_corners(i);
         float h = heights[i];
-        glColor4f(0.66f, 0.66f, 0.66f, bar_alpha(result, i));
+        const float *hue = bar_hue(result, i);
+        // A plain top is a darker grey than the sides; a colored one is its hue.
+        float shade = hue == plain_grey ? plain_top_grey : 1.0f;
+        glColor4f(hue[0] * shade, hue[1] * shade, hue[2] * shade, bar_alpha(result, i));
         for (int k = 0; k < 4; k++) {
             // The top shows the map beneath it: its texture coordinates are
             // the corner's place on the whole mosaic.
@@ -154,7 +180,8 @@ void compile_bar_tops(const TallyResult *result, const float heights[])
 void compile_bar_sides(const TallyResult *result, const float heights[])
 {
     // Faces south, east, north, west run from corner k to corner k + 1;
-    // each has a fixed grey so the bars read as solid without lighting.
+    // each has a fixed shade of the bar's hue so the bars read as solid
+    // without lighting.
     static const float greys[4] = {1.0f, 0.96f, 0.92f, 0.88f};
     glDeleteLists(LIST_BAR_SIDES, 1);
     glNewList(LIST_BAR_SIDES, GL_COMPILE);
@@ -165,10 +192,11 @@ void compile_bar_sides(const TallyResult *result, const float heights[])
         BarCorners c = bar_corners(i);
         float h = heights[i];
         float a = bar_alpha(result, i);
+        const float *hue = bar_hue(result, i);
         for (int face = 0; face < 4; face++) {
             int from = face;
             int to = (face + 1) % 4;
-            glColor4f(greys[face], greys[face], greys[face], a);
+            glColor4f(hue[0] * greys[face], hue[1] * greys[face], hue[2] * greys[face], a);
             // t runs from 0 to h, so the striped texture shows once per
             // block: a respondent, or 5% of the area.
             glTexCoord2f(0.0f, 0.0f);
@@ -258,6 +286,17 @@ void set_bar_mode(int new_mode)
 int bar_mode(void)
 {
     return mode;
+}
+
+void set_bar_colors(int new_colors)
+{
+    colors = new_colors == COLORS_AVERAGE ? COLORS_AVERAGE : COLORS_PLAIN;
+    refresh_map();
+}
+
+int bar_colors(void)
+{
+    return colors;
 }
 
 void drawn_bar_heights(float heights[])

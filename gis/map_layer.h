@@ -25,6 +25,9 @@ void set_bar_mode(int mode);
 int bar_mode(void);
 // The height of every zip's bar as drawn now, in blocks.
 void drawn_bar_heights(float heights[]);
+// How the bars are colored (BarColors).  Setting it rebuilds the bars.
+void set_bar_colors(int colors);
+int bar_colors(void);
 
 // The selected zip index, -1 for none.  Only select_zip changes it.
 int selected_zip(void);

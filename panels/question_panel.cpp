@@ -85,8 +85,13 @@ void find_zip(HWND panel)
     // nothing and reports nothing.
     if (find_zip_text[0] == '\0')
         return;
+    go_to_zip(atoi(find_zip_text));
+}
+
+void go_to_zip(int zip_code)
+{
     int index;
-    if (find_zip_index(atoi(find_zip_text), &index)) {
+    if (find_zip_index(zip_code, &index)) {
         MapView view = *current_map_view();
         centre_on_zip(index, &view.location);
         set_map_view(&view);

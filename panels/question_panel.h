@@ -11,6 +11,10 @@ void show_question(HWND panel);
 // Makes the answer code the only question constraint and recounts.
 void set_answer(int32_t code);
 void find_zip(HWND panel);
+// What Find Zip does with a zip code: centres the view on its area,
+// selects it and reports its totals; for a zip code without a bar, "No
+// data.." (while records are loaded) and no selection.
+void go_to_zip(int zip_code);
 // Shows the selected zip code in the Find Zip box, or empties it.
 void show_selected_zip(void);
 int current_question(void);

@@ -34,7 +34,7 @@ const FileType snapshot_types[SNAPSHOT_TYPES] = {{"Bitmap (*.bmp)", ".bmp"},
 
 // The panels in the order their visibility is renewed after a capture.
 const int captured_panels[PANEL_COUNT] = {PANEL_DEMOGRAPHICS, PANEL_QUESTION, PANEL_GIS,
-                                          PANEL_INFO, PANEL_ABOUT};
+                                          PANEL_INFO, PANEL_ABOUT, PANEL_AREAS};
 
 void write_failure_box(const char *path)
 {

@@ -17,6 +17,7 @@
 #define IDD_INFO                        106
 #define IDD_ABOUT                       108
 #define IDD_GIS                         109
+#define IDD_AREAS                       110
 
 /* Keyboard shortcuts */
 #define IDR_ACCELERATORS                120
@@ -54,6 +55,9 @@
 #define CMD_BARS_COUNT                  52
 #define CMD_BARS_SHARE                  53
 #define CMD_SHOW_LEGEND                 54
+#define CMD_SHOW_AREAS                  55
+#define CMD_COLOR_PLAIN                 56
+#define CMD_COLOR_AVERAGE               57
 #define CMD_COPY_MAP                    60
 #define CMD_COPY_COUNTS                 61
 
@@ -105,6 +109,9 @@
 #define IDC_GIS_BACK                    1055   /* move away   */
 #define IDC_GIS_LEFT                    1056   /* spin left   */
 #define IDC_GIS_RIGHT                   1057   /* spin right  */
+
+/* Areas panel (IDD_AREAS) */
+#define IDC_AREAS_LIST                  1060
 
 /* About box (IDD_ABOUT) */
 #define IDC_ABOUT_OK                    1036

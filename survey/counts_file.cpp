@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "gis/zip_table.h"
+#include "survey/area_stats.h"
 #include "survey/data_stream.h"
 #include "survey/readout.h"
 
@@ -22,11 +23,21 @@ void share_cell(int32_t part, int32_t whole, char *text, size_t size)
         format_percent(part, whole, text, size);
 }
 
+// A percent of the row's statistics; empty where the area has no base.
+void statistic_cell(const AreaRow *row, float percent, char *text, size_t size)
+{
+    if (row->base == 0)
+        text[0] = '\0';
+    else
+        format_percent_value(percent, 2, 0, text, size);
+}
+
 }  // namespace
 
 const char counts_table_header[] =
     "question,answer,filters,zip_code,longitude,latitude,respondents,matching,"
-    "percent_of_area,percent_of_total";
+    "percent_of_area,percent_of_total,interval_low_95,interval_high_95,percent_average,"
+    "difference_points,compared";
 
 void quote_cell(const char *cell, char separator, char *text, size_t size)
 {
@@ -61,6 +72,11 @@ void format_degrees(float degrees, char *text, size_t size)
 int emit_counts_table(const TallyQuery *query, const TallyResult *result, char separator,
                       CountsLineSink emit, void *context)
 {
+    // Lines that do not add up to the totals are not handed out at all.
+    if (result->outside_lost > 0) {
+        data_stream_set_failure(DATA_NO_MEMORY);
+        return 0;
+    }
     QueryText words;
     describe_query(query, &words);
     char question[QUOTED_BYTES], answer[QUOTED_BYTES], filters[QUOTED_BYTES];
@@ -77,21 +93,27 @@ int emit_counts_table(const TallyQuery *query, const TallyResult *result, char s
     if (!emit(context, line, (size_t)length))
         return 0;
     const char s = separator;
-    for (int i = 0; i < ZIP_SLOTS; i++) {
-        int located = zip_has_location(i);
-        if (!located && result->counts[i] == 0)
-            continue;
+    AreaCursor cursor;
+    start_area_rows(&cursor, zip_has_location);
+    AreaRow row;
+    while (next_area_row(result, &cursor, &row)) {
         char longitude[24] = "", latitude[24] = "", of_area[16], of_total[16];
-        if (located) {
-            format_degrees(zip_longitude(i), longitude, sizeof longitude);
-            format_degrees(zip_latitude(i), latitude, sizeof latitude);
+        if (zip_has_location(row.index)) {
+            format_degrees(zip_longitude(row.index), longitude, sizeof longitude);
+            format_degrees(zip_latitude(row.index), latitude, sizeof latitude);
         }
-        share_cell(result->counts[i], result->bases[i], of_area, sizeof of_area);
-        share_cell(result->counts[i], result->total, of_total, sizeof of_total);
-        length = snprintf(line, sizeof line, "%s%c%s%c%s%c%d%c%s%c%s%c%d%c%d%c%s%c%s\r\n", question,
-                          s, answer, s, filters, s, ZIP_BASE + i, s, longitude, s, latitude, s,
-                          (int)result->bases[i], s, (int)result->counts[i], s, of_area, s,
-                          of_total);
+        share_cell(row.matching, row.base, of_area, sizeof of_area);
+        share_cell(row.matching, result->total, of_total, sizeof of_total);
+        char low[16], high[16], average[16], difference[16];
+        statistic_cell(&row, row.low, low, sizeof low);
+        statistic_cell(&row, row.high, high, sizeof high);
+        statistic_cell(&row, row.average, average, sizeof average);
+        statistic_cell(&row, row.difference, difference, sizeof difference);
+        length = snprintf(line, sizeof line,
+                          "%s%c%s%c%s%c%d%c%s%c%s%c%d%c%d%c%s%c%s%c%s%c%s%c%s%c%s%c%s\r\n", question, s,
+                          answer, s, filters, s, (int)row.zip_code, s, longitude, s, latitude, s,
+                          (int)row.base, s, (int)row.matching, s, of_area, s, of_total, s, low, s,
+                          high, s, average, s, difference, s, comparison_text(row.compared));
         if (!emit(context, line, (size_t)length))
             return 0;
     }

@@ -1,8 +1,10 @@
 #include "survey/readout.h"
 
+#include <math.h>
 #include <stdio.h>
 #include <string.h>
 
+#include "survey/area_stats.h"
 #include "survey/catalogue.h"
 
 namespace {
@@ -67,10 +69,37 @@ void format_count(int32_t n, char *text, size_t size)
     snprintf(text, size, "%s", grouped);
 }
 
+float share_percent(int32_t part, int32_t whole)
+{
+    return whole != 0 ? (float)part * 100.0f / (float)whole : 0.0f;
+}
+
 void format_percent(int32_t part, int32_t whole, char *text, size_t size)
 {
-    double share = whole != 0 ? (double)part * 100.0 / (double)whole : 0.0;
-    snprintf(text, size, "%.2f", share);
+    format_percent_value(share_percent(part, whole), 2, 0, text, size);
+}
+
+void format_percent_value(float percent, int decimals, int sign, char *text, size_t size)
+{
+    // C libraries round exact ties differently (3.125 prints as 3.12 with
+    // one, 3.13 with another).  A float times 10^4 is exact in a double,
+    // so rounding that half to even, as a correctly rounding printf does,
+    // gives the same digits on every platform.
+    static const long long scales[] = {1, 10, 100, 1000, 10000};
+    if (decimals < 0)
+        decimals = 0;
+    if (decimals > 4)
+        decimals = 4;
+    long long scale = scales[decimals];
+    double magnitude = fabs((double)percent);
+    if (!(magnitude < 1e12))
+        magnitude = 0.0;  // no percent is this large; never print garbage
+    long long units = (long long)nearbyint(magnitude * (double)scale);
+    const char *prefix = units == 0 ? "" : percent < 0.0f ? "-" : sign ? "+" : "";
+    if (decimals == 0)
+        snprintf(text, size, "%s%lld", prefix, units);
+    else
+        snprintf(text, size, "%s%lld.%0*lld", prefix, units / scale, decimals, units % scale);
 }
 
 void describe_query(const TallyQuery *query, QueryText *text)
@@ -91,8 +120,8 @@ void describe_query(const TallyQuery *query, QueryText *text)
     describe_filters(filters, text->filters, sizeof text->filters);
 }
 
-void build_legend(const TallyQuery *query, const TallyResult *result, int mode, int selected,
-                  LegendText *legend)
+void build_legend(const TallyQuery *query, const TallyResult *result, int mode, int colors,
+                  int selected, LegendText *legend)
 {
     QueryText words;
     describe_query(query, &words);
@@ -114,6 +143,13 @@ void build_legend(const TallyQuery *query, const TallyResult *result, int mode, 
     if (mode == BARS_SHARE)
         snprintf(legend->line[n++], LEGEND_LINE_BYTES,
                  "Faint bars: fewer than %d respondents in the area", (int)LOW_BASE);
+    if (colors == COLORS_AVERAGE) {
+        char average[16];
+        format_percent_value(share_percent(result->total, result->filtered), 1, 0, average,
+                             sizeof average);
+        snprintf(legend->line[n++], LEGEND_LINE_BYTES,
+                 "orange: above the %s%% average (95%% interval); purple: below", average);
+    }
     if (in_table(selected)) {
         char count[32], share[16];
         format_count(result->counts[selected], count, sizeof count);
@@ -144,11 +180,29 @@ void area_readout(const TallyResult *result, int mode, int index, char *text, si
     format_percent(result->counts[index], result->total, share, sizeof share);
     int used = snprintf(text, size, "%d: %s of %s matching (%s%%)", ZIP_BASE + index, count, total,
                         share);
-    if (mode != BARS_SHARE || used < 0 || (size_t)used >= size)
+    if (used < 0 || (size_t)used >= size)
         return;
-    char base[32];
-    format_count(result->bases[index], base, sizeof base);
-    format_percent(result->counts[index], result->bases[index], share, sizeof share);
-    snprintf(text + used, size - used, "\r\n%s of %s respondents in the area (%s%%)", count, base,
-             share);
+    if (mode == BARS_SHARE) {
+        char base[32];
+        format_count(result->bases[index], base, sizeof base);
+        format_percent(result->counts[index], result->bases[index], share, sizeof share);
+        int more = snprintf(text + used, size - used, "\r\n%s of %s respondents in the area (%s%%)",
+                            count, base, share);
+        if (more < 0 || (size_t)(used + more) >= size)
+            return;
+        used += more;
+    }
+    AreaRow row;
+    area_row_of_index(result, index, &row);
+    if (row.compared == COMPARED_NONE)
+        return;
+    char low[16], high[16], average[16];
+    format_percent_value(row.low, 1, 0, low, sizeof low);
+    format_percent_value(row.high, 1, 0, high, sizeof high);
+    format_percent_value(row.average, 1, 0, average, sizeof average);
+    const char *relation = row.compared == COMPARED_ABOVE   ? "above"
+                           : row.compared == COMPARED_BELOW ? "below"
+                                                            : "not different from";
+    snprintf(text + used, size - used, "\r\n95%% interval %s\x96%s%%; %s the %s%% average%s", low,
+             high, relation, average, row.few ? "\r\nfew respondents" : "");
 }

@@ -14,12 +14,18 @@ enum BarMode {
     BARS_SHARE   // one block per 5% of the area's base
 };
 
+// How the bars are colored.
+enum BarColors {
+    COLORS_PLAIN,   // every bar grey
+    COLORS_AVERAGE  // bars above the average in one hue, those below in another
+};
+
 enum {
     SHARE_BLOCKS = 20,  // blocks of a bar whose share is 100%
     LOW_BASE = 5,       // a share over fewer respondents than this is unreliable
-    LEGEND_LINES = 6,
+    LEGEND_LINES = 7,
     LEGEND_LINE_BYTES = FILTER_TEXT_BYTES + 32,
-    READOUT_BYTES = 160
+    READOUT_BYTES = 256
 };
 
 // The bar height of a zip index in blocks: its count, or in share mode its
@@ -32,8 +38,16 @@ int low_base(const TallyResult *result, int mode, int index);
 
 // 1320 as "1,320".
 void format_count(int32_t n, char *text, size_t size);
-// part * 100 / whole with two decimals ("4.67"); "0.00" when whole is 0.
+// Every percent the program shows is a single-precision value printed by
+// one of these, so the same number reads the same everywhere.
+// A part's share of its whole in percent, part * 100 / whole in single
+// precision, as the Info log has it; 0 when whole is 0.
+float share_percent(int32_t part, int32_t whole);
+// That share with two decimals ("4.67"); "0.00" when whole is 0.
 void format_percent(int32_t part, int32_t whole, char *text, size_t size);
+// A percent with 0 to 4 decimals ("61.6"); with `sign`, a difference in
+// percentage points ("+12.3", "-4.0", "0.0").
+void format_percent_value(float percent, int decimals, int sign, char *text, size_t size);
 
 // The question as the Question panel shows it, the answer's text and the
 // filters in effect ("all" for none), from the query alone.
@@ -49,10 +63,13 @@ struct LegendText {
     char line[LEGEND_LINES][LEGEND_LINE_BYTES];
 };
 // The legend: question, answer, respondents, total and scale, the low-base
-// look in share mode, and the selected area (`selected` -1 for none).
-void build_legend(const TallyQuery *query, const TallyResult *result, int mode, int selected,
-                  LegendText *legend);
+// look in share mode, what the colors mean (`colors`, BarColors) and the
+// selected area (`selected` -1 for none).
+void build_legend(const TallyQuery *query, const TallyResult *result, int mode, int colors,
+                  int selected, LegendText *legend);
 
 // What the map says about one zip index: "77004: 43 of 921 matching
-// (4.67%)", in share mode with a second line for the area's share.
+// (4.67%)", in share mode with a line for the area's share, and where the
+// area has respondents a line for its 95% interval against the average,
+// then "few respondents" under a base of FEW_RESPONDENTS.
 void area_readout(const TallyResult *result, int mode, int index, char *text, size_t size);

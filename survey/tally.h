@@ -15,13 +15,29 @@ struct TallyQuery {
     int32_t field[RECORD_FIELDS];
 };
 
+// A zip code outside 77000..77598: its base and count, as for a zip index.
+struct OutsideZip {
+    int32_t zip_code;
+    int32_t base;
+    int32_t count;
+};
+
 struct TallyResult {
     int32_t counts[ZIP_SLOTS];  // per zip index
     int32_t total;              // every matching record, located or not
     // Per zip index, the records that pass the demographic filters whatever
     // they answered: the base a count is a share of.
     int32_t bases[ZIP_SLOTS];
-    int32_t records;  // every record the count went over
+    int32_t records;   // every record the count went over
+    int32_t filtered;  // every record that passes the demographic filters
+    // Each zip code outside the table held by a record that passes the
+    // filters, in numeric order.  The tally owns them; they stay valid
+    // until the next count.
+    const OutsideZip *outside;
+    int32_t outside_count;
+    // Records passing the filters whose outside zip code found no memory
+    // for its line; 0 unless memory ran out.
+    int32_t outside_lost;
 };
 
 // The query.  Question fields: all 35 zeroed, then one set.
@@ -36,6 +52,8 @@ const TallyResult *tally_result(void);
 void clear_tally(void);
 // Adds every matching record of the store to the result, and every record
 // that passes the demographic filters to its zip's base, in one pass.  A
-// record whose zip lies outside 77000..77598 has no count or base slot and
-// counts in total only.
+// zip code outside 77000..77598 gets its base and count in `outside`.
 void tally_records(void);
+// Test seam: the outside zip codes a count may hold before it finds no
+// more memory for them; 0 for no limit but memory's.
+void limit_outside_zips(int32_t limit);

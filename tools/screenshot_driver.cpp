@@ -1,14 +1,17 @@
 // Drives a freshly started quorvel.exe to the state the README screenshot
 // shows, the way a user gets there: File > Load Data.. with the sample
 // survey, zip 77004 typed into Find Zip, a click beside the bars to clear
-// the selection again, and the mouse resting on a bar near the centre.  It
-// leaves the program running and prints "ready"; scripts/screenshots then
-// takes the picture and ends the program.
+// the selection again, Question > Color: Above or Below Average, Panel >
+// Show Areas Panel with its list sorted by "vs average", highest first (two
+// clicks on that column's header), and the mouse resting on a bar near the
+// centre.  It leaves the program running and prints "ready";
+// scripts/screenshots then takes the picture and ends the program.
 //
 // Built by scripts/screenshots with MinGW; run under Wine:
 //   screenshot_driver.exe <quorvel.exe> <working folder> <data file>
 #include <windows.h>
 
+#include <commctrl.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -16,6 +19,10 @@ namespace {
 
 const char main_title[] = "Quorvel 1.0 beta";
 const int find_zip_box = 1023;
+const int show_areas_panel = 55;
+const int color_against_average = 57;
+const int areas_list = 1060;
+const int versus_average_column = 5;
 const int explorer_name_box = 0x47C;
 const int classic_name_box = 0x480;
 
@@ -101,6 +108,34 @@ int find_zip(DWORD process, const char *zip)
     return 1;
 }
 
+// Shows the Areas panel and clicks twice on the header of its "vs average"
+// column, found by adding up the widths of the columns before it, then
+// pages the list up to its top.
+int show_areas_sorted(DWORD process, HWND main_window)
+{
+    PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(show_areas_panel, 0), 0);
+    HWND panel = wait_for_window(process, "Areas Panel", nullptr, areas_list);
+    if (!panel)
+        return 0;
+    HWND list = GetDlgItem(panel, areas_list);
+    HWND header = (HWND)SendMessageA(list, LVM_GETHEADER, 0, 0);
+    int x = 0;
+    for (int c = 0; c < versus_average_column; c++)
+        x += (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, (WPARAM)c, 0);
+    x += (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, (WPARAM)versus_average_column, 0) / 2;
+    for (int click = 0; click < 2; click++) {
+        PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 5));
+        PostMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(x, 5));
+        Sleep(300);
+    }
+    // The list keeps 77004's row, found earlier, in view; page up to the
+    // top, as clicks above the scroll box do.
+    for (int page = 0; page < 30; page++)
+        PostMessageA(list, WM_VSCROLL, MAKEWPARAM(SB_PAGEUP, 0), 0);
+    Sleep(300);
+    return 1;
+}
+
 void move_mouse(HWND window, int x, int y)
 {
     POINT at = {x, y};
@@ -159,13 +194,19 @@ int main(int argc, char **argv)
     GetClientRect(main_window, &client);
     PostMessageA(main_window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, client.bottom - 20));
     PostMessageA(main_window, WM_LBUTTONUP, 0, MAKELPARAM(20, client.bottom - 20));
-    // Without a window manager Wine stacks the window just activated by the
-    // click over the panels it owns; a user would click the Info panel's
-    // caption to bring it to the front.
     Sleep(300);
-    HWND info_panel = wait_for_window(process, "Info Panel", nullptr, 0);
-    if (info_panel)
-        SetWindowPos(info_panel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(color_against_average, 0), 0);
+    if (!show_areas_sorted(process, main_window))
+        return fail("no Areas panel");
+    // Without a window manager Wine stacks the window just activated by the
+    // click over the panels it owns; a user would click the Info and Areas
+    // panels' captions to bring them to the front.
+    const char *const fronts[] = {"Info Panel", "Areas Panel"};
+    for (const char *caption : fronts) {
+        HWND panel = wait_for_window(process, caption, nullptr, 0);
+        if (panel)
+            SetWindowPos(panel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
     if (!hover_centre_bar(process, main_window))
         return fail("no readout over the bar");
     printf("ready\n");

@@ -57,8 +57,9 @@ void create_map_tooltip(HWND owner)
         return;
     TOOLINFOA info = tool();
     SendMessageA(tooltip, TTM_ADDTOOLA, 0, (LPARAM)&info);
-    // A width limit lets the share readout take its own line.
-    SendMessageA(tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
+    // A width limit lets each line of the readout take its own line, and
+    // leaves the longest, the interval's, whole.
+    SendMessageA(tooltip, TTM_SETMAXTIPWIDTH, 0, 520);
     add_map_change_handler(follow_map_change);
 }
 

@@ -6,6 +6,7 @@
 #include "gis/map_layer.h"
 #include "panels/info_panel.h"
 #include "panels/question_panel.h"
+#include "survey/readout.h"
 #include "survey/tally.h"
 #include "view/map_view.h"
 
@@ -99,21 +100,25 @@ void on_key_up(WPARAM)
     redraw_map();
 }
 
-void select_zip(int index)
+void select_zip_quietly(int index)
 {
-    if (index < 0 || index >= ZIP_SLOTS)
-        index = -1;
-    set_selected_zip(index);
+    set_selected_zip(index < 0 || index >= ZIP_SLOTS ? -1 : index);
     refresh_map();
     show_selected_zip();
+}
+
+void select_zip(int index)
+{
+    select_zip_quietly(index);
+    index = selected_zip();
     if (index < 0)
         return;
     const TallyResult *result = tally_result();
     int count = result->counts[index];
-    float share = result->total != 0 ? (float)count * 100.0f / (float)result->total : 0.0f;
+    char share[16];
+    format_percent(count, result->total, share, sizeof share);
     char text[256];
-    snprintf(text, sizeof text,
-             "Total for area: %d\r\nTotal for zip code %d: %d, %.2f%%\r\n",
-             result->total, ZIP_BASE + index, count, (double)share);
+    snprintf(text, sizeof text, "Total for area: %d\r\nTotal for zip code %d: %d, %s%%\r\n",
+             result->total, ZIP_BASE + index, count, share);
     info_append(text);
 }

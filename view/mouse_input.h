@@ -15,3 +15,6 @@ int pick_zip_at(int x, int y, int *index);
 // Makes a zip index (or -1, none) the selection, recounts, shows it in the
 // Find Zip box and reports its totals in the Info panel.
 void select_zip(int index);
+// The same without the report: for walking through areas, which should
+// not flood the Info log.
+void select_zip_quietly(int index);

@@ -274,9 +274,12 @@ bool tooltip_shown(void)
 
 std::string tooltip_text(void)
 {
-    char text[256] = "";
-    TOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, main_window(), 1, {0, 0, 0, 0}, nullptr, text, 0, nullptr};
-    SendMessageA(map_tooltip_window(), TTM_GETTEXTA, sizeof text, (LPARAM)&tool);
+    // The ANSI message hands out at most 80 characters.
+    wchar_t wide[256] = L"";
+    TOOLINFOW tool = {TTTOOLINFOW_V2_SIZE, 0, main_window(), 1, {0, 0, 0, 0}, nullptr, wide, 0, nullptr};
+    SendMessageW(map_tooltip_window(), TTM_GETTEXTW, sizeof wide / sizeof wide[0], (LPARAM)&tool);
+    char text[512] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     return text;
 }
 
@@ -309,6 +312,7 @@ void reset_program(void)
     send_command(CMD_DEFAULT_DEMOGRAPHICS);
     send_command(CMD_DEFAULT_QUESTION);
     send_command(CMD_BARS_COUNT);
+    send_command(CMD_COLOR_PLAIN);
     if (!legend_shown())
         send_command(CMD_SHOW_LEGEND);
     hide_map_tooltip();
@@ -479,4 +483,60 @@ std::vector<HWND> process_windows_titled(DWORD process, const char *caption)
     TitledSearch search = {process, caption, {}};
     EnumWindows(collect_titled, (LPARAM)&search);
     return search.found;
+}
+
+HWND areas_list(void)
+{
+    return GetDlgItem(panel_window(PANEL_AREAS), IDC_AREAS_LIST);
+}
+
+int areas_item_count(void)
+{
+    return (int)SendMessageA(areas_list(), LVM_GETITEMCOUNT, 0, 0);
+}
+
+std::vector<std::string> areas_row(int item)
+{
+    std::vector<std::string> cells;
+    for (int c = 0; c < 7; c++) {
+        char text[64] = "";
+        ListView_GetItemText(areas_list(), item, c, text, sizeof text);
+        cells.push_back(text);
+    }
+    return cells;
+}
+
+std::vector<std::string> selected_areas_row(void)
+{
+    int item = (int)SendMessageA(areas_list(), LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+    bool one = SendMessageA(areas_list(), LVM_GETSELECTEDCOUNT, 0, 0) == 1;
+    return one ? areas_row(item) : std::vector<std::string>(7, "?");
+}
+
+void click_areas_header(int column)
+{
+    HWND header = (HWND)SendMessageA(areas_list(), LVM_GETHEADER, 0, 0);
+    RECT box;
+    SendMessageA(header, HDM_GETITEMRECT, (WPARAM)column, (LPARAM)&box);
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+        post_mouse(header, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, (box.left + box.right) / 2, 5);
+}
+
+std::string copy_with_ctrl_c(void)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    key_stroke('C', 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    std::string text;
+    HANDLE data = OpenClipboard(nullptr) ? GetClipboardData(CF_TEXT) : nullptr;
+    if (const char *chars = data ? (const char *)GlobalLock(data) : nullptr) {
+        text = chars;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
 }

@@ -111,3 +111,14 @@ int combo_selection(HWND dialog, int id);
 std::string item_text(HWND dialog, int id);
 // The top-level windows of a process that carry the caption.
 std::vector<HWND> process_windows_titled(DWORD process, const char *caption);
+
+// The Areas panel's list: its item count, the cells of an item (in the
+// order shown) and of the one selected item ("?"s unless exactly one is),
+// and a click on a column's header.
+HWND areas_list(void);
+int areas_item_count(void);
+std::vector<std::string> areas_row(int item);
+std::vector<std::string> selected_areas_row(void);
+void click_areas_header(int column);
+// Ctrl+C for the window with the focus; the clipboard's text then.
+std::string copy_with_ctrl_c(void);

@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <GL/gl.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -141,7 +143,9 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
     pixel_of(bar_top(index_77005), &bx, &by);
     post_mouse(main_window(), WM_MOUSEMOVE, 0, bx, by);
     EXPECT_TRUE(tooltip_shown());
-    EXPECT_EQ("77005: 1 of 8 matching (12.50%)", tooltip_text());
+    EXPECT_EQ("77005: 1 of 8 matching (12.50%)\r\n95% interval 20.7\x96" "100.0%; not different from the "
+              "100.0% average\r\nfew respondents",
+              tooltip_text());
     RECT tip;
     GetWindowRect(map_tooltip_window(), &tip);
     POINT beside = {bx + 16, by + 20};
@@ -197,8 +201,52 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
     // Another bar: its own count and share.
     left_click_at(bar_top(index_77002));
     EXPECT_EQ(index_77002, selected_zip());
-    EXPECT_EQ(report + report + selection_report(8, 77002, 2, "25.00"), info_log_text());
+    std::string log = report + report + selection_report(8, 77002, 2, "25.00");
+    EXPECT_EQ(log, info_log_text());
     EXPECT_EQ("77002", item_text(question_panel(), IDC_FIND_ZIP));
+
+    // The Areas panel has the bar's row selected.  Walking the rows with
+    // the arrow keys selects their areas quietly: the Find Zip box and the
+    // translucent bars follow, the view stays, nothing is logged.
+    send_command(CMD_SHOW_AREAS);
+    EXPECT_EQ("77002", selected_areas_row()[0]);
+    SetFocus(areas_list());
+    MapView view = *current_map_view();
+    key_stroke(VK_DOWN, 0);  // 77003: a bar, nobody there
+    key_stroke(VK_DOWN, 0);
+    EXPECT_EQ(index_77004, selected_zip());
+    EXPECT_EQ("77004", selected_areas_row()[0]);
+    EXPECT_EQ("77004", item_text(question_panel(), IDC_FIND_ZIP));
+    EXPECT_TRUE(same_view(view, *current_map_view()));
+    EXPECT_EQ(log, info_log_text());
+    pixel_of(bar_top(index_77002), &x, &y);
+    EXPECT_TRUE(near_colour(frame_pixel(read_frame(), x, y), blended));
+
+    // Ctrl+C copies the selected row, with the columns' titles, as cells.
+    const std::string titles = "Zip\tRespondents\tMatching\tShare\t95% interval\tvs average\tNote\r\n";
+    EXPECT_EQ(titles + "77004\t1\t1\t100.00%\t20.7\x96" "100.0%\t0.0\tfew respondents\r\n",
+              copy_with_ctrl_c());
+
+    // Enter does what Find Zip does; a recount keeps the row selected.
+    key_stroke(VK_RETURN, 0);
+    view = *current_map_view();
+    centre_on_zip(index_77004, &view.location);
+    EXPECT_TRUE(same_view(view, *current_map_view()));
+    EXPECT_EQ(log + selection_report(8, 77004, 1, "12.50"), info_log_text());
+    choose_in_combo(question_panel(), IDC_QUESTION_ANSWER, 1);
+    const std::vector<std::string> recounted = {"77004", "1", "0", "0.00%", "0.0\x96" "79.3%", "0.0",
+                                                "few respondents"};
+    EXPECT_EQ(recounted, selected_areas_row());
+
+    // Typing a zip code finds its row; with no row selected, every row is copied.
+    type_text("77005");
+    EXPECT_EQ(index_77005, selected_zip());
+    EXPECT_EQ("77005", selected_areas_row()[0]);
+    ListView_SetItemState(areas_list(), -1, 0, LVIS_SELECTED);
+    std::string all = copy_with_ctrl_c();
+    EXPECT_EQ(0u, all.find(titles + "77001\t4\t0\t0.00%\t"));
+    EXPECT_EQ(areas_item_count() + 1, (int)std::count(all.begin(), all.end(), '\n'));
+    EXPECT_EQ(log + selection_report(8, 77004, 1, "12.50"), info_log_text());
 }
 
 TEST_F(Interaction, ShareIsZeroWhenNothingMatches)
@@ -328,7 +376,8 @@ TEST_F(Interaction, UnderTiltAndSpinThePressFindsTheBarTop)
     int sx, sy;
     pixel_of(share_top, &sx, &sy);
     post_mouse(main_window(), WM_MOUSEMOVE, 0, sx, sy);
-    EXPECT_EQ("77004: 20 of 20 matching (100.00%)\r\n20 of 40 respondents in the area (50.00%)",
+    EXPECT_EQ("77004: 20 of 20 matching (100.00%)\r\n20 of 40 respondents in the area (50.00%)\r\n"
+              "95% interval 35.2\x96" "64.8%; not different from the 50.0% average",
               tooltip_text());
     // A filter that leaves no one there flattens the bar under the resting
     // cursor: the tip goes.
@@ -1120,6 +1169,7 @@ TEST_F(Interaction, EscHidesEachPanelAndItsCommandShowsItAgain)
 {
     send_command(CMD_SHOW_INFO);
     send_command(CMD_ABOUT);
+    send_command(CMD_SHOW_AREAS);
     choose_in_combo(demographics_panel(), IDC_DEMO_RACE, 4);
     SendDlgItemMessageA(question_panel(), IDC_QUESTION_PREV, BM_CLICK, 0, 0);
     pump_messages(0);
@@ -1135,6 +1185,7 @@ TEST_F(Interaction, EscHidesEachPanelAndItsCommandShowsItAgain)
         {PANEL_GIS, 0, CMD_SHOW_GIS},
         {PANEL_INFO, IDC_INFO_CLEAR, CMD_SHOW_INFO},
         {PANEL_ABOUT, IDC_ABOUT_OK, CMD_ABOUT},
+        {PANEL_AREAS, IDC_AREAS_LIST, CMD_SHOW_AREAS},
     };
     for (const Case &c : cases) {
         HWND panel = panel_window(c.panel);

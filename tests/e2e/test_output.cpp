@@ -2,14 +2,17 @@
 // snapshots and printing.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <gtest/gtest.h>
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +24,7 @@
 #include "panels/info_panel.h"
 #include "panels/snapshot.h"
 #include "resources/resource.h"
+#include "survey/area_list.h"
 #include "survey/counts_file.h"
 #include "survey/data_stream.h"
 #include "survey/records.h"
@@ -260,12 +264,107 @@ TEST_F(Output, ExportCsvWritesTheDataSetAndRefusesToHalfWrite)
     EXPECT_FALSE(std::filesystem::exists(path + ".~tmp"));
 }
 
+// A percent as every percent is shown: with two (or one) decimals, an
+// exact tie to the even digit; with `sign`, "+" before a positive one.
+std::string percent_text(float percent, int decimals = 2, bool sign = false)
+{
+    long long scale = decimals == 2 ? 100 : 10;
+    long long units = llrint(fabs((double)percent) * scale);
+    char text[24];
+    snprintf(text, sizeof text, "%s%lld.%0*lld", units == 0 ? "" : percent < 0 ? "-" : sign ? "+" : "",
+             units / scale, decimals, units % scale);
+    return text;
+}
+
+// A share: part * 100 / whole in single precision; empty for an empty whole.
 std::string share_text(int part, int whole)
 {
-    char text[16] = "";
-    if (whole != 0)
-        snprintf(text, sizeof text, "%.2f", part * 100.0 / whole);
-    return text;
+    return whole == 0 ? "" : percent_text((float)part * 100.0f / (float)whole);
+}
+
+// The sample's areas as counted here from the file's bytes: zip code ->
+// base and matching; every located zip is among them.
+struct SampleArea {
+    int base = 0, matching = 0;
+};
+struct SampleCount {
+    std::map<int, SampleArea> areas;
+    int total = 0, filtered = 0;
+};
+
+// Q10 answered `answer` by the respondents of age group `age` (Q1) and
+// sex `sex` (Q4), 0 for any.
+SampleCount count_sample(int answer, int age, int sex)
+{
+    SampleCount count;
+    for (int i = 0; i < ZIP_SLOTS; i++)
+        if (zip_has_location(i))
+            count.areas[77000 + i];
+    std::vector<uint8_t> bytes = file_bytes(source_path("data/samples/sample-survey.qvd"));
+    for (size_t r = 0; r + 180 <= bytes.size(); r += 180) {
+        int32_t field[45];
+        memcpy(field, &bytes[r], sizeof field);
+        if ((age && field[35] != age) || (sex && field[38] != sex))
+            continue;
+        SampleArea &area = count.areas[field[22]];
+        area.base++, count.filtered++;
+        area.matching += field[0] == answer, count.total += field[0] == answer;
+    }
+    return count;
+}
+
+// An area's Wilson score interval, found as the roots of
+// (k/n - p)^2 = z^2 p (1 - p) / n, and how it lies against the average;
+// percents in single precision, as they are shown.
+struct SampleStatistics {
+    float low, high, difference;
+    const char *compared;
+};
+
+SampleStatistics statistics_of(const SampleArea &area, const SampleCount &count)
+{
+    const double z = 1.959964, k = area.matching, n = area.base, average = (double)count.total / count.filtered;
+    double root = z * sqrt(z * z + 4.0 * k * (n - k) / n), centre = 2.0 * k + z * z, width = 2.0 * (n + z * z);
+    double low = (centre - root) / width, high = (centre + root) / width;
+    return {(float)(low * 100.0), (float)(high * 100.0), (float)((k / n - average) * 100.0),
+            low > average ? "above" : high < average ? "below" : "not different"};
+}
+
+// An area's row in the Areas panel.
+std::vector<std::string> panel_cells(int zip_code, const SampleArea &area, const SampleCount &count)
+{
+    std::string few = area.base < 30 ? "few respondents" : "";
+    if (area.base == 0)
+        return {std::to_string(zip_code), "0", "0", "", "", "", few};
+    SampleStatistics s = statistics_of(area, count);
+    std::string side = strcmp(s.compared, "not different") ? s.compared : "";
+    return {std::to_string(zip_code), std::to_string(area.base), std::to_string(area.matching),
+            share_text(area.matching, area.base) + "%",
+            percent_text(s.low, 1) + "\x96" + percent_text(s.high, 1) + "%", percent_text(s.difference, 1, true),
+            side + (!side.empty() && !few.empty() ? ", " : "") + few};
+}
+
+// The counts table of a count, each line beginning with `words`.
+std::string counts_table_of(const SampleCount &count, const std::string &words)
+{
+    std::string table = std::string(counts_table_header) + "\r\n";
+    for (const auto &entry : count.areas) {
+        int index = entry.first - 77000;
+        char longitude[24] = "", latitude[24] = "";
+        if (zip_has_location(index)) {
+            format_degrees(zip_longitude(index), longitude, sizeof longitude);
+            format_degrees(zip_latitude(index), latitude, sizeof latitude);
+        }
+        const SampleArea &area = entry.second;
+        SampleStatistics s = statistics_of(area, count);
+        table += words + std::to_string(entry.first) + "," + longitude + "," + latitude + "," +
+                 std::to_string(area.base) + "," + std::to_string(area.matching) + "," +
+                 share_text(area.matching, area.base) + "," + share_text(area.matching, count.total) + "," +
+                 (area.base == 0 ? ",,,," : percent_text(s.low) + "," + percent_text(s.high) + "," +
+                                               share_text(count.total, count.filtered) + "," +
+                                               percent_text(s.difference) + "," + s.compared) + "\r\n";
+    }
+    return table;
 }
 
 TEST_F(Output, ExportCountsOfTheSampleLineForLine)
@@ -295,35 +394,11 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
     send_command(CMD_EXPORT_COUNTS);
     ASSERT_EQ(1u, message_boxes().size());
     EXPECT_EQ("Export complete", message_boxes()[0].text);
-
-    std::vector<uint8_t> bytes = file_bytes(sample);
-    std::vector<int> base(ZIP_SLOTS + 1), matching(ZIP_SLOTS + 1);  // the last: out of range
-    int total = 0;
-    for (size_t r = 0; r + 180 <= bytes.size(); r += 180) {
-        int32_t field[45];
-        memcpy(field, &bytes[r], sizeof field);
-        int zip = field[22] >= 77000 && field[22] < 77000 + ZIP_SLOTS ? field[22] - 77000 : ZIP_SLOTS;
-        bool counted = field[35] == 2 && field[38] == 2;  // Q1 age group, Q4 sex
-        base[zip] += counted;
-        matching[zip] += counted && field[0] == 2;  // Q10
-        total += counted && field[0] == 2;
-    }
-    ASSERT_GT(total, 10);
-    std::string expected = std::string(counts_table_header) + "\r\n";
-    for (int i = 0; i < ZIP_SLOTS; i++) {
-        if (!zip_has_location(i) && matching[i] == 0)
-            continue;
-        char longitude[24] = "", latitude[24] = "";
-        if (zip_has_location(i)) {
-            format_degrees(zip_longitude(i), longitude, sizeof longitude);
-            format_degrees(zip_latitude(i), latitude, sizeof latitude);
-        }
-        expected += "Q10: In which of the following are you currently staying?,home or apartment of a "
-                    "friend or family member,\"Age 30-39, Sex Female\"," +
-                    std::to_string(77000 + i) + "," + longitude + "," + latitude + "," +
-                    std::to_string(base[i]) + "," + std::to_string(matching[i]) + "," +
-                    share_text(matching[i], base[i]) + "," + share_text(matching[i], total) + "\r\n";
-    }
+    SampleCount count = count_sample(2, 2, 2);
+    ASSERT_GT(count.total, 10);
+    const std::string staying = "Q10: In which of the following are you currently staying?,";
+    std::string expected =
+        counts_table_of(count, staying + "home or apartment of a friend or family member,\"Age 30-39, Sex Female\",");
     EXPECT_EQ(expected, text_of(path));
     // Copy Counts (Ctrl+Shift+C in a panel): the file's bytes as "Csv", and
     // the table as text with tabs, where a cell with a comma needs no quotes.
@@ -347,6 +422,41 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
               message_boxes().back().text);
     EXPECT_EQ(expected, text_of(path));
     EXPECT_FALSE(std::filesystem::exists(path + ".~tmp"));
+
+    // The Areas panel lists the same areas for the one filter left (Age
+    // 30-39), in zip order at first; then by Share, up and down, those
+    // without respondents last either way.
+    count = count_sample(2, 2, 0);
+    send_command(CMD_SHOW_AREAS);
+    int item = 0;
+    for (const auto &entry : count.areas)
+        EXPECT_EQ(panel_cells(entry.first, entry.second, count), areas_row(item++));
+    EXPECT_EQ(item, areas_item_count());
+    for (int descending : {0, 1}) {
+        click_areas_header(AREA_SHARE);
+        std::vector<double> keys;  // the shares in order, then those without
+        for (item = 0; item < areas_item_count(); item++)
+            keys.push_back(areas_row(item)[1] == "0" ? 1e3 : atof(areas_row(item)[3].c_str()) * (1 - 2 * descending));
+        EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+        HDITEMA column = {};
+        column.mask = HDI_FORMAT;
+        Header_GetItem(ListView_GetHeader(areas_list()), AREA_SHARE, &column);
+        EXPECT_EQ(descending ? HDF_SORTDOWN : HDF_SORTUP, column.fmt & (HDF_SORTUP | HDF_SORTDOWN));
+    }
+    click_areas_header(AREA_ZIP);
+    EXPECT_EQ(std::to_string(count.areas.begin()->first), areas_row(0)[0]);
+
+    // Everyone who owns a home, with no filter: the zip codes off the map
+    // (75201 with 5 of 921, 77600) have their lines, as every zip code of a
+    // counted respondent has, so the columns add up to the totals.
+    choose_in_combo(panel_window(PANEL_QUESTION), IDC_QUESTION_ANSWER, 0);
+    choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_AGE, 0);
+    answer_file_dialog(path);
+    send_command(CMD_EXPORT_COUNTS);
+    EXPECT_EQ("Export complete", message_boxes().back().text);
+    count = count_sample(1, 0, 0);
+    EXPECT_TRUE(count.total == 921 && count.areas[75201].matching == 5 && count.areas[77600].matching == 1);
+    EXPECT_EQ(counts_table_of(count, staying + "own home or apartment,all,"), text_of(path));
 }
 
 // Names a user can type, as bytes of the ANSI code page: scripts/test runs
@@ -442,13 +552,14 @@ TEST_F(Output, SnapshotEqualsTheFrameAtEvenAndOddWidths)
 TEST_F(Output, SnapshotNameGetsItsExtensionAndPanelsAndTimerCarryOn)
 {
     ShowWindow(panel_window(PANEL_INFO), SW_SHOWNA);
+    ShowWindow(panel_window(PANEL_AREAS), SW_SHOWNA);
     ShowWindow(panel_window(PANEL_GIS), SW_HIDE);
     std::string path = work_path("plain-name");
     answer_file_dialog(path);
     send_command(CMD_SAVE_SNAPSHOT);
     EXPECT_TRUE(std::filesystem::exists(path + ".bmp"));
     EXPECT_FALSE(std::filesystem::exists(path));
-    const int visible[PANEL_COUNT] = {1, 1, 0, 1, 0};
+    const int visible[PANEL_COUNT] = {1, 1, 0, 1, 0, 1};
     for (int p = 0; p < PANEL_COUNT; p++)
         EXPECT_EQ(visible[p] != 0, IsWindowVisible(panel_window(p)) != 0) << "panel " << p;
     EXPECT_TRUE(timer_runs());

@@ -3,6 +3,7 @@
 #include "survey/counts_file.h"
 
 #include "gis/zip_table.h"
+#include "survey/data_stream.h"
 
 #include "test_support.h"
 
@@ -14,7 +15,9 @@
 
 namespace {
 
-TEST(CountsFile, OneLinePerLocatedOrMatchingZipInZipOrder)
+// A line for each zip with a location or respondents passing the filters,
+// those outside the map (99: no answer) among them in zip order.
+TEST(CountsFile, OneLinePerLocatedOrCountedZipInZipOrder)
 {
     TallyQuery query = {};
     query.field[Q10] = 1;
@@ -22,23 +25,38 @@ TEST(CountsFile, OneLinePerLocatedOrMatchingZipInZipOrder)
     query.field[FIRST_DEMOGRAPHIC_FIELD + 3] = 2;  // Sex Female
     TallyResult result = {};
     result.total = 5;
-    result.bases[0] = 4;  // 77000: no location, nobody matching: no line
+    result.filtered = 16;  // the average: 31.25%
+    result.bases[0] = 4;  // 77000: no location, nobody matching
     result.counts[1] = 2;  // 77001: no location, but matching
     result.bases[1] = 3;
     result.counts[4] = 3;
     result.bases[4] = 6;
+    const OutsideZip outside[] = {{99, 2, 0}, {77600, 1, 0}};
+    result.outside = outside;
+    result.outside_count = 2;
     std::string path = temp_path("counts.csv");
     ASSERT_EQ(1, write_counts_table(path.c_str(), &query, &result));
     std::vector<unsigned char> bytes = read_file_bytes(path);
     std::string text(bytes.begin(), bytes.end());
-    EXPECT_EQ(1 + LOCATED_ZIPS + 1, std::count(text.begin(), text.end(), '\n'));
+    EXPECT_EQ(1 + LOCATED_ZIPS + 4, std::count(text.begin(), text.end(), '\n'));
     const std::string words = "Q10: In which of the following are you currently staying?,"
                               "own home or apartment,\"Age 18-29, Sex Female\",";
     EXPECT_EQ(0u, text.find(std::string(counts_table_header) + "\r\n" + words +
-                            "77001,,,3,2,66.67,40.00\r\n" + words + "77002,-95.363,29.7594,0,0,,0.00\r\n"));
-    EXPECT_NE(std::string::npos, text.find("\n" + words + "77004,-95.3632,29.7248,6,3,50.00,60.00\r\n"));
-    const std::string last = words + "77598,-95.1252,29.5384,0,0,,0.00\r\n";
+                            "99,,,2,0,0.00,0.00,0.00,65.76,31.25,-31.25,not different\r\n" + words +
+                            "77000,,,4,0,0.00,0.00,0.00,48.99,31.25,-31.25,not different\r\n" + words +
+                            "77001,,,3,2,66.67,40.00,20.77,93.85,31.25,35.42,not different\r\n" + words +
+                            "77002,-95.363,29.7594,0,0,,0.00,,,,,\r\n"));
+    EXPECT_NE(std::string::npos, text.find("\n" + words + "77004,-95.3632,29.7248,6,3,50.00,60.00,18.76,81.24,"
+                                                         "31.25,18.75,not different\r\n"));
+    const std::string last = words + "77598,-95.1252,29.5384,0,0,,0.00,,,,,\r\n" + words +
+                             "77600,,,1,0,0.00,0.00,0.00,79.35,31.25,-31.25,not different\r\n";
     EXPECT_EQ(text.size() - last.size(), text.rfind(last));
+
+    // Lines that would not add up, for want of memory, are refused whole.
+    result.outside_lost = 1;
+    EXPECT_EQ(0, write_counts_table(path.c_str(), &query, &result));
+    EXPECT_EQ(DATA_NO_MEMORY, data_stream_failure());
+    EXPECT_EQ(bytes, read_file_bytes(path));
 }
 
 TEST(CountsFile, TextCellsAreQuotedAsRfc4180Says)

@@ -43,47 +43,91 @@ TEST(Readout, BarHeightsInBothModesAndTheLowBase)
     }
 }
 
+// Every percent shown goes through one routine: a share in single
+// precision as the Info log has it, and exact ties rounded alike on every
+// platform (1 of 32 is exactly 3.125%, 1 of 160 exactly 0.625%).
+TEST(Readout, PercentsReadTheSameEverywhere)
+{
+    const struct {
+        int32_t part, whole;
+        const char *text;
+    } shares[] = {{1, 32, "3.12"}, {1, 160, "0.62"}, {3, 32, "9.38"}, {1462, 1491, "98.06"},
+                  {1, 8, "12.50"}, {2, 3, "66.67"}, {0, 0, "0.00"}, {7, 0, "0.00"}, {1320, 1320, "100.00"}};
+    for (const auto &c : shares) {
+        char text[16];
+        format_percent(c.part, c.whole, text, sizeof text);
+        EXPECT_STREQ(c.text, text) << c.part << " of " << c.whole;
+    }
+    const struct {
+        float value;
+        int decimals, sign;
+        const char *text;
+    } values[] = {{0.25f, 1, 0, "0.2"}, {0.75f, 1, 0, "0.8"}, {12.25f, 1, 1, "+12.2"}, {-0.04f, 1, 1, "0.0"}};
+    for (const auto &c : values) {
+        char text[16];
+        format_percent_value(c.value, c.decimals, c.sign, text, sizeof text);
+        EXPECT_STREQ(c.text, text) << c.value;
+    }
+}
+
 TEST(Readout, LegendLinesAndAreaReadout)
 {
     TallyResult result = {};
     result.total = 921;
+    result.filtered = 1320;  // the average: 69.77%
     result.records = 1234567;
     result.counts[4] = 43;
     result.bases[4] = 58;
     const std::string count_scale = "921 of 1,234,567 respondents match; bars: one block per respondent";
     struct Case {
         TallyQuery query;
-        int mode, selected;
+        int mode, colors, selected;
         std::vector<std::string> lines;
     } cases[] = {
-        {query_of(Q10, 1), BARS_COUNT, -1,
+        {query_of(Q10, 1), BARS_COUNT, COLORS_PLAIN, -1,
          {"Q10: In which of the following are you currently staying?",
           "Answer: own home or apartment", "Respondents: all", count_scale}},
         // Filters in the panel's order, whatever their fields' order.
-        {query_of(Q10, 4, {{7, 2}, {6, 11}, {3, 2}, {1, 9}, {0, 1}}), BARS_SHARE, 4,
+        {query_of(Q10, 4, {{7, 2}, {6, 11}, {3, 2}, {1, 9}, {0, 1}}), BARS_SHARE, COLORS_AVERAGE, 4,
          {"Q10: In which of the following are you currently staying?", "Answer: shelter",
           "Respondents: Age 18-29, Sex Female, # of Children None, Race No answer, Refused, "
           "Income $1,000 - $10,000",
           "921 of 1,234,567 respondents match; bars: one block per 5% of the area's respondents",
           "Faint bars: fewer than 5 respondents in the area",
+          "orange: above the 69.8% average (95% interval); purple: below",
           "Selected: 77004, 43 (4.67%); 43 of 58 in the area (74.14%)"}},
         // A code no list offers is shown as it is.
-        {query_of(Q38, 99, {{0, 17}}), BARS_COUNT, 0,
+        {query_of(Q38, 99, {{0, 17}}), BARS_COUNT, COLORS_PLAIN, 0,
          {"Q38: Your City Council District Member is?", "Answer: No answer/Refused",
           "Respondents: Age 17", count_scale, "Selected: 77000, 0 (0.00%)"}},
-        {query_of(-1, 0), BARS_COUNT, 599, {"Any question", "Answer: any", "Respondents: all", count_scale}},
+        {query_of(-1, 0), BARS_COUNT, COLORS_PLAIN, 599, {"Any question", "Answer: any", "Respondents: all", count_scale}},
     };
     for (const Case &c : cases) {
         LegendText legend;
-        build_legend(&c.query, &result, c.mode, c.selected, &legend);
+        build_legend(&c.query, &result, c.mode, c.colors, c.selected, &legend);
         EXPECT_EQ(c.lines, std::vector<std::string>(legend.line, legend.line + legend.line_count));
     }
 
+    // The interval against the average, where the area has respondents.
+    result.counts[6] = result.bases[6] = result.bases[7] = 29;
+    result.counts[7] = 1;
+    const struct {
+        int mode, index;
+        const char *text;
+    } readouts[] = {
+        {BARS_COUNT, 4, "77004: 43 of 921 matching (4.67%)\r\n"
+                        "95% interval 61.6\x96" "83.7%; not different from the 69.8% average"},
+        {BARS_COUNT, 6, "77006: 29 of 921 matching (3.15%)\r\n"
+                        "95% interval 88.3\x96" "100.0%; above the 69.8% average\r\nfew respondents"},
+        {BARS_COUNT, 7, "77007: 1 of 921 matching (0.11%)\r\n"
+                        "95% interval 0.6\x96" "17.2%; below the 69.8% average\r\nfew respondents"},
+        {BARS_COUNT, 8, "77008: 0 of 921 matching (0.00%)"},
+    };
     char text[READOUT_BYTES];
-    area_readout(&result, BARS_COUNT, 4, text, sizeof text);
-    EXPECT_STREQ("77004: 43 of 921 matching (4.67%)", text);
-    area_readout(&result, BARS_SHARE, 4, text, sizeof text);
-    EXPECT_STREQ("77004: 43 of 921 matching (4.67%)\r\n43 of 58 respondents in the area (74.14%)", text);
+    for (const auto &r : readouts) {
+        area_readout(&result, r.mode, r.index, text, sizeof text);
+        EXPECT_STREQ(r.text, text);
+    }
     result.total = 0;
     area_readout(&result, BARS_SHARE, 5, text, sizeof text);
     EXPECT_STREQ("77005: 0 of 0 matching (0.00%)\r\n0 of 0 respondents in the area (0.00%)", text);

@@ -230,20 +230,52 @@ TEST_F(TallyTest, OutOfRangeFilterIndexChangesNothing)
     }
 }
 
-// A zip without a count slot still counts in the total, and nothing is
-// written outside the counts.
-TEST_F(TallyTest, OutOfRangeZipsCountInTotalOnly)
+// A zip without a count slot counts in the total and in a line of its own,
+// and nothing is written outside the counts.
+TEST_F(TallyTest, OutOfRangeZipsCountInTotalAndTheirOwnLine)
 {
     const int32_t zips[] = { 76999, 77599, 0, -5, 99999, INT32_MIN, INT32_MAX };
     for (int32_t zip : zips) {
         SCOPED_TRACE(zip);
-        fill_store({ make_record(zip, { { Q10, 1 } }), make_record(77005, { { Q10, 1 } }) });
+        fill_store({ make_record(zip, { { Q10, 1 } }), make_record(77005, { { Q10, 1 } }),
+                     make_record(zip, { { Q10, 2 } }) });
         set_question_answer(Q10, 1);
         count();
         EXPECT_EQ(2, tally_result()->total);
+        EXPECT_EQ(3, tally_result()->filtered);
         EXPECT_EQ((std::map<int, int32_t>{ { 5, 1 } }), nonzero_counts());
         EXPECT_EQ((std::map<int, int32_t>{ { 5, 1 } }), nonzero(tally_result()->bases));
+        const OutsideZip *outside = tally_result()->outside;
+        EXPECT_TRUE(tally_result()->outside_count == 1 && outside[0].zip_code == zip && outside[0].base == 2 &&
+                    outside[0].count == 1);
     }
+}
+
+// However many distinct zip codes lie outside the map, each keeps its line,
+// in zip order, also when a second count adds to the first; when memory
+// runs out, the records that found none are counted.
+TEST_F(TallyTest, EveryOutsideZipKeepsItsLine)
+{
+    std::vector<RespondentRecord> records;
+    for (int32_t n = 0; n < 100000; n++)  // 50,000 zip codes of 2 records, one matching
+        records.push_back(make_record(80000 + n * 7919 % 50000, { { Q10, 1 + n / 50000 } }));
+    fill_store(records);
+    set_question_answer(Q10, 1);
+    count();
+    tally_records();
+    const TallyResult *result = tally_result();
+    ASSERT_EQ(50000, result->outside_count);
+    int wrong = 0;
+    for (int32_t i = 0; i < result->outside_count; i++)
+        wrong += result->outside[i].zip_code != 80000 + i || result->outside[i].base != 4 ||
+                 result->outside[i].count != 2;
+    EXPECT_EQ(0, wrong);
+    EXPECT_TRUE(result->filtered == 200000 && result->total == 100000 && result->outside_lost == 0);
+    limit_outside_zips(100);
+    count();
+    limit_outside_zips(0);
+    EXPECT_EQ(100, tally_result()->outside_count);
+    EXPECT_EQ(100000 - 200, tally_result()->outside_lost);
 }
 
 TEST_F(TallyTest, LargeStoreTotalsMatchCounts)

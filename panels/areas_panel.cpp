@@ -1,0 +1,358 @@
+#include "panels/areas_panel.h"
+
+#include <commctrl.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "gis/map_layer.h"
+#include "gis/zip_table.h"
+#include "panels/question_panel.h"
+#include "resources/resource.h"
+#include "survey/area_list.h"
+#include "survey/area_stats.h"
+#include "survey/tally.h"
+#include "view/mouse_input.h"
+
+namespace {
+
+HWND panel_handle;
+HWND list;
+
+// The rows of the last count in zip order.  Each list item keeps its
+// row's position here as its parameter and asks for its texts when shown,
+// so a recount with the same zips only re-sorts and repaints.
+AreaRow *rows;
+int32_t row_count;
+
+int sort_column = AREA_ZIP;
+int sort_descending;
+
+// 1 while the panel itself changes the list or the map's selection, so
+// neither echoes the other.
+int following;
+// The map's selection as the list last showed it.
+int shown_selection = -1;
+
+// Column widths in dialog units, so they grow with the font and the DPI.
+const int column_widths[AREA_COLUMNS] = {28, 52, 40, 38, 56, 62, 92};
+
+void add_columns(void)
+{
+    for (int c = 0; c < AREA_COLUMNS; c++) {
+        RECT width = {0, 0, column_widths[c], 0};
+        MapDialogRect(panel_handle, &width);
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        // The first column of a list is always left-aligned; numbers go right.
+        column.fmt = c == AREA_ZIP || c == AREA_INTERVAL || c == AREA_NOTE ? LVCFMT_LEFT : LVCFMT_RIGHT;
+        column.cx = width.right;
+        column.pszText = (char *)area_column_title(c);
+        column.iSubItem = c;
+        SendMessageA(list, LVM_INSERTCOLUMNA, (WPARAM)c, (LPARAM)&column);
+    }
+}
+
+int item_count(void)
+{
+    return (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+}
+
+// The row shown by a list item; null for none.
+const AreaRow *item_row(int item)
+{
+    LVITEMA data = {};
+    data.mask = LVIF_PARAM;
+    data.iItem = item;
+    if (item < 0 || !SendMessageA(list, LVM_GETITEMA, 0, (LPARAM)&data) || data.lParam < 0 ||
+        data.lParam >= row_count)
+        return nullptr;
+    return &rows[data.lParam];
+}
+
+// The list item showing the zip index's row; -1 for none.
+int item_of_zip_index(int index)
+{
+    for (int32_t p = 0; p < row_count; p++) {
+        if (rows[p].index != index)
+            continue;
+        LVFINDINFOA find = {};
+        find.flags = LVFI_PARAM;
+        find.lParam = p;
+        return (int)SendMessageA(list, LVM_FINDITEMA, (WPARAM)-1, (LPARAM)&find);
+    }
+    return -1;
+}
+
+void set_item_state(int item, UINT state, UINT mask)
+{
+    LVITEMA data = {};
+    data.stateMask = mask;
+    data.state = state;
+    SendMessageA(list, LVM_SETITEMSTATE, (WPARAM)item, (LPARAM)&data);
+}
+
+int CALLBACK compare_items(LPARAM a, LPARAM b, LPARAM)
+{
+    return compare_area_rows(&rows[a], &rows[b], sort_column, sort_descending);
+}
+
+// Sorts the items and marks the sorting column's header with its arrow.
+void sort_items(void)
+{
+    SendMessageA(list, LVM_SORTITEMS, 0, (LPARAM)compare_items);
+    HWND header = (HWND)SendMessageA(list, LVM_GETHEADER, 0, 0);
+    for (int c = 0; c < AREA_COLUMNS; c++) {
+        HDITEMA item = {};
+        item.mask = HDI_FORMAT;
+        SendMessageA(header, HDM_GETITEMA, (WPARAM)c, (LPARAM)&item);
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (c == sort_column)
+            item.fmt |= sort_descending ? HDF_SORTDOWN : HDF_SORTUP;
+        SendMessageA(header, HDM_SETITEMA, (WPARAM)c, (LPARAM)&item);
+    }
+}
+
+// The zip codes of the selected items and of the focused one.
+struct KeptSelection {
+    int32_t *zips;
+    int count;
+    int32_t focused;
+};
+
+KeptSelection keep_selection(void)
+{
+    KeptSelection kept = {nullptr, 0, -1};
+    int selected = (int)SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0);
+    kept.zips = selected > 0 ? (int32_t *)malloc((size_t)selected * sizeof(int32_t)) : nullptr;
+    for (int item = -1; kept.zips && kept.count < selected &&
+                        (item = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)item, LVNI_SELECTED)) != -1;)
+        if (const AreaRow *row = item_row(item))
+            kept.zips[kept.count++] = row->zip_code;
+    const AreaRow *focused = item_row((int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED));
+    if (focused)
+        kept.focused = focused->zip_code;
+    return kept;
+}
+
+// One item per row, sorted, with the kept zips selected again.
+void fill_items(KeptSelection *kept)
+{
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(list, LVM_SETITEMCOUNT, (WPARAM)row_count, 0);
+    for (int32_t p = 0; p < row_count; p++) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = p;
+        item.pszText = LPSTR_TEXTCALLBACKA;
+        item.lParam = p;
+        SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
+    }
+    sort_items();
+    for (int item = 0; item < item_count(); item++) {
+        int32_t zip = item_row(item)->zip_code;
+        for (int k = 0; k < kept->count; k++)
+            if (kept->zips[k] == zip)
+                set_item_state(item, LVIS_SELECTED, LVIS_SELECTED);
+        if (zip == kept->focused)
+            set_item_state(item, LVIS_FOCUSED, LVIS_FOCUSED);
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+// Takes the rows of the last count.  The same zips in the same order keep
+// their items; otherwise the items are made anew.
+void load_rows(void)
+{
+    const TallyResult *result = tally_result();
+    AreaCursor cursor;
+    AreaRow row;
+    int32_t count = 0;
+    start_area_rows(&cursor, zip_has_location);
+    while (next_area_row(result, &cursor, &row))
+        count++;
+    AreaRow *fresh = (AreaRow *)malloc((size_t)(count > 0 ? count : 1) * sizeof(AreaRow));
+    if (!fresh)
+        return;  // the list keeps showing the count before
+    start_area_rows(&cursor, zip_has_location);
+    for (int32_t p = 0; p < count; p++)
+        next_area_row(result, &cursor, &fresh[p]);
+    int same_zips = count == row_count;
+    for (int32_t p = 0; same_zips && p < count; p++)
+        same_zips = fresh[p].zip_code == rows[p].zip_code;
+    int changed = !same_zips || memcmp(fresh, rows, (size_t)count * sizeof(AreaRow)) != 0;
+    KeptSelection kept = {nullptr, 0, -1};
+    if (!same_zips)
+        kept = keep_selection();
+    free(rows);
+    rows = fresh;
+    row_count = count;
+    if (!same_zips) {
+        fill_items(&kept);
+    } else if (changed) {
+        sort_items();
+        InvalidateRect(list, nullptr, TRUE);
+    }
+    free(kept.zips);
+}
+
+// Selects the row of the map's selected area alone, or none.
+void show_map_selection(int index)
+{
+    set_item_state(-1, 0, LVIS_SELECTED);
+    int item = index >= 0 ? item_of_zip_index(index) : -1;
+    if (item < 0)
+        return;
+    set_item_state(item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SendMessageA(list, LVM_ENSUREVISIBLE, (WPARAM)item, FALSE);
+}
+
+// After every recount and change of the map's selection.
+void follow_map(void)
+{
+    if (!list || following)
+        return;
+    following = 1;
+    load_rows();
+    int index = selected_zip();
+    if (index != shown_selection) {
+        show_map_selection(index);
+        shown_selection = index;
+    }
+    following = 0;
+}
+
+// A row chosen in the list selects its area on the map, quietly and
+// without moving the view; a zip code off the map leaves no bar selected.
+void select_row_area(int item)
+{
+    const AreaRow *row = item_row(item);
+    if (!row)
+        return;
+    following = 1;
+    select_zip_quietly(row->index);
+    shown_selection = selected_zip();
+    following = 0;
+}
+
+// Enter or a double click: what Find Zip does with the row's zip code.
+void go_to_row(int item)
+{
+    const AreaRow *row = item_row(item);
+    if (row)
+        go_to_zip(row->zip_code);
+}
+
+void on_column_click(int column)
+{
+    sort_descending = column == sort_column ? !sort_descending : 0;
+    sort_column = column;
+    sort_items();
+    int focused = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
+    if (focused != -1)
+        SendMessageA(list, LVM_ENSUREVISIBLE, (WPARAM)focused, FALSE);
+}
+
+void on_list_notify(NMHDR *header)
+{
+    switch (header->code) {
+    case LVN_GETDISPINFOA: {
+        NMLVDISPINFOA *info = (NMLVDISPINFOA *)header;
+        if ((info->item.mask & LVIF_TEXT) && info->item.lParam >= 0 && info->item.lParam < row_count)
+            area_cell(&rows[info->item.lParam], info->item.iSubItem, info->item.pszText,
+                      (size_t)info->item.cchTextMax);
+        break;
+    }
+    case LVN_ITEMCHANGED: {
+        NMLISTVIEW *change = (NMLISTVIEW *)header;
+        if (!following && (change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
+            !(change->uOldState & LVIS_SELECTED))
+            select_row_area(change->iItem);
+        break;
+    }
+    case LVN_COLUMNCLICK: on_column_click(((NMLISTVIEW *)header)->iSubItem); break;
+    case NM_DBLCLK: go_to_row(((NMITEMACTIVATE *)header)->iItem); break;
+    case LVN_KEYDOWN:
+        if (((NMLVKEYDOWN *)header)->wVKey == 'C' && GetKeyState(VK_CONTROL) < 0 && !copy_area_rows())
+            MessageBeep(MB_ICONWARNING);
+        break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+int copy_area_rows(void)
+{
+    if (!list)
+        return 0;
+    int selected = (int)SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0);
+    UINT which = selected > 0 ? LVNI_SELECTED : LVNI_ALL;
+    int lines = (selected > 0 ? selected : item_count()) + 1;
+    size_t size = (size_t)lines * AREA_LINE_BYTES + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    char *text = memory ? (char *)GlobalLock(memory) : nullptr;
+    if (!text) {
+        if (memory)
+            GlobalFree(memory);
+        return 0;
+    }
+    area_header_line(text, size);
+    size_t used = strlen(text);
+    for (int item = -1; (item = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)item, which)) != -1;) {
+        if (const AreaRow *row = item_row(item)) {
+            area_row_line(row, text + used, size - used);
+            used += strlen(text + used);
+        }
+    }
+    GlobalUnlock(memory);
+    int placed = 0;
+    if (OpenClipboard(panel_handle)) {
+        EmptyClipboard();
+        placed = SetClipboardData(CF_TEXT, memory) != nullptr;
+        CloseClipboard();
+    }
+    // The clipboard owns the memory only once it took it.
+    if (!placed)
+        GlobalFree(memory);
+    return placed;
+}
+
+INT_PTR CALLBACK areas_panel_proc(HWND panel, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        panel_handle = panel;
+        list = GetDlgItem(panel, IDC_AREAS_LIST);
+        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                     LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
+        add_columns();
+        add_map_change_handler(follow_map);
+        follow_map();
+        return 1;
+    case WM_COMMAND:
+        if (wparam == IDCANCEL) {
+            ShowWindow(panel, SW_HIDE);
+            return 1;
+        }
+        if (wparam == IDOK) {
+            // The dialog turns Enter in the list into IDOK.
+            if (GetFocus() == list)
+                go_to_row((int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED));
+            return 1;
+        }
+        return 0;
+    case WM_NOTIFY:
+        if (((NMHDR *)lparam)->idFrom != IDC_AREAS_LIST)
+            return 0;
+        on_list_notify((NMHDR *)lparam);
+        return 1;
+    case WM_DESTROY:
+        // The map may still change after quit has taken the panel away.
+        list = nullptr;
+        return 0;
+    default:
+        return 0;
+    }
+}
