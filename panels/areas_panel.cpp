@@ -6,6 +6,7 @@
 
 #include "gis/map_layer.h"
 #include "gis/zip_table.h"
+#include "panels/clipboard.h"
 #include "panels/question_panel.h"
 #include "resources/resource.h"
 #include "survey/area_list.h"
@@ -274,8 +275,8 @@ void on_list_notify(NMHDR *header)
     case LVN_COLUMNCLICK: on_column_click(((NMLISTVIEW *)header)->iSubItem); break;
     case NM_DBLCLK: go_to_row(((NMITEMACTIVATE *)header)->iItem); break;
     case LVN_KEYDOWN:
-        if (((NMLVKEYDOWN *)header)->wVKey == 'C' && GetKeyState(VK_CONTROL) < 0 && !copy_area_rows())
-            MessageBeep(MB_ICONWARNING);
+        if (((NMLVKEYDOWN *)header)->wVKey == 'C' && GetKeyState(VK_CONTROL) < 0)
+            copy_area_rows();
         break;
     default: break;
     }
@@ -291,32 +292,23 @@ int copy_area_rows(void)
     UINT which = selected > 0 ? LVNI_SELECTED : LVNI_ALL;
     int lines = (selected > 0 ? selected : item_count()) + 1;
     size_t size = (size_t)lines * AREA_LINE_BYTES + 1;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    char *text = memory ? (char *)GlobalLock(memory) : nullptr;
+    ClipboardItem item = {CF_TEXT, clipboard_memory("copy_area_rows", size)};
+    char *text = item.memory ? (char *)GlobalLock(item.memory) : nullptr;
     if (!text) {
-        if (memory)
-            GlobalFree(memory);
+        if (item.memory)
+            GlobalFree(item.memory);
         return 0;
     }
     area_header_line(text, size);
     size_t used = strlen(text);
-    for (int item = -1; (item = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)item, which)) != -1;) {
-        if (const AreaRow *row = item_row(item)) {
+    for (int at = -1; (at = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)at, which)) != -1;) {
+        if (const AreaRow *row = item_row(at)) {
             area_row_line(row, text + used, size - used);
             used += strlen(text + used);
         }
     }
-    GlobalUnlock(memory);
-    int placed = 0;
-    if (OpenClipboard(panel_handle)) {
-        EmptyClipboard();
-        placed = SetClipboardData(CF_TEXT, memory) != nullptr;
-        CloseClipboard();
-    }
-    // The clipboard owns the memory only once it took it.
-    if (!placed)
-        GlobalFree(memory);
-    return placed;
+    GlobalUnlock(item.memory);
+    return put_on_clipboard("copy_area_rows", &item, 1);
 }
 
 INT_PTR CALLBACK areas_panel_proc(HWND panel, UINT message, WPARAM wparam, LPARAM lparam)

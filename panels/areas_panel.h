@@ -7,5 +7,6 @@
 
 INT_PTR CALLBACK areas_panel_proc(HWND panel, UINT message, WPARAM wparam, LPARAM lparam);
 // Puts the selected rows, or every row when none is selected, on the
-// clipboard as tab-separated text with a header line; 1 or 0.
+// clipboard as tab-separated text with a header line; 1, or 0 after an
+// "ERROR!" box.
 int copy_area_rows(void);

@@ -40,7 +40,11 @@ int copy_bytes(void *context, const char *line, size_t length)
 HGLOBAL counts_text(char separator)
 {
     size_t length = 0;
-    emit_counts_table(tally_query(), tally_result(), separator, count_bytes, &length);
+    // The table refuses when its lines would not add up to the totals.
+    if (!emit_counts_table(tally_query(), tally_result(), separator, count_bytes, &length)) {
+        clipboard_error("copy_counts", "not enough memory for the counts table");
+        return nullptr;
+    }
     HGLOBAL memory = clipboard_memory("copy_counts", length + 1);
     if (!memory)
         return nullptr;

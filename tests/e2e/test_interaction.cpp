@@ -164,10 +164,14 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
     // bar mode.
     SetFocus(GetDlgItem(question_panel(), IDC_QUESTION_ANSWER));
     key_stroke(VK_DOWN, 0);
-    EXPECT_EQ("77005: 0 of 0 matching (0.00%)", tooltip_text());
+    EXPECT_EQ("77005: 0 of 0 matching (0.00%)\r\n95% interval 0.0\x96" "79.3%; not different from the "
+              "0.0% average\r\nfew respondents",
+              tooltip_text());
     key_stroke(VK_UP, 0);
     send_command(CMD_BARS_SHARE);
-    EXPECT_EQ("77005: 1 of 8 matching (12.50%)\r\n1 of 1 respondents in the area (100.00%)", tooltip_text());
+    EXPECT_EQ("77005: 1 of 8 matching (12.50%)\r\n1 of 1 respondents in the area (100.00%)\r\n95% interval "
+              "20.7\x96" "100.0%; not different from the 100.0% average\r\nfew respondents",
+              tooltip_text());
     send_command(CMD_BARS_COUNT);
     SetFocus(main_window());
 

@@ -20,6 +20,7 @@
 #include "app/shell.h"
 #include "e2e/e2e_support.h"
 #include "gis/bmp.h"
+#include "panels/areas_panel.h"
 #include "panels/clipboard.h"
 #include "panels/info_panel.h"
 #include "panels/snapshot.h"
@@ -620,22 +621,29 @@ TEST_F(Output, ACopyThatCannotBeMadeSaysSoAndLeavesTheClipboard)
     WaitForSingleObject(opened, 5000);
     send_command(CMD_COPY_MAP);
     send_command(CMD_COPY_COUNTS);
+    EXPECT_EQ(0, copy_area_rows());
     SetEvent(done);
     holder.join();
     clipboard_fail_memory(1);
     send_command(CMD_COPY_MAP);
     clipboard_fail_memory(2);
     send_command(CMD_COPY_COUNTS);
+    // A table whose lines would not add up to the totals is not copied.
+    limit_outside_zips(1);
+    use_records({respondent(77002), respondent(75201), respondent(77600)});
+    send_command(CMD_COPY_COUNTS);
+    limit_outside_zips(0);
     const std::string busy = "() - can't open the clipboard: another program is using it!\n",
                       short_of_memory = "() - not enough memory for the clipboard!\n";
-    const std::vector<std::string> expected = {"copy_map" + busy, "copy_counts" + busy,
-                                               "copy_map" + short_of_memory, "copy_counts" + short_of_memory};
-    ASSERT_EQ(4u, message_boxes().size());
-    for (int i = 0; i < 4; i++)
+    const std::vector<std::string> expected = {
+        "copy_map" + busy, "copy_counts" + busy, "copy_area_rows" + busy, "copy_map" + short_of_memory,
+        "copy_counts" + short_of_memory, "copy_counts() - not enough memory for the counts table!\n"};
+    ASSERT_EQ(expected.size(), message_boxes().size());
+    for (size_t i = 0; i < expected.size(); i++)
         EXPECT_TRUE(message_boxes()[i].caption == "ERROR!" && message_boxes()[i].text == expected[i]) << i;
     EXPECT_EQ("before", clipboard_text(CF_TEXT));
     EXPECT_TRUE(clipboard_bytes(CF_DIB).empty());
-    EXPECT_EQ(1, record_count());
+    EXPECT_EQ(3, record_count());
     EXPECT_TRUE(timer_runs());
     for (HANDLE event : {opened, done})
         CloseHandle(event);

@@ -135,7 +135,7 @@ TEST(Readout, LegendLinesAndAreaReadout)
     // Before any data, the count line says how to get some.
     result.records = 0;
     LegendText empty;
-    build_legend(&cases[0].query, &result, BARS_COUNT, -1, &empty);
+    build_legend(&cases[0].query, &result, BARS_COUNT, COLORS_PLAIN, -1, &empty);
     EXPECT_STREQ("No survey loaded: File > Load Data.., or drop a file here", empty.line[3]);
 }
 
