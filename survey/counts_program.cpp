@@ -163,12 +163,23 @@ int option_value(const char *option, int argc, const char *const *argv, int *at,
     return 1;
 }
 
-// Hands each line of the table on; every block of it begins with the
-// header, which the table has once, at its top.
-struct TableSink {
-    FILE *out;  // null: the data stream
+// Every block of the table begins with the header, which the table has
+// once, at its top.
+struct BlockSink {
+    CountsLineSink emit;
+    void *context;
     int skip_line;
 };
+
+int pass_table_line(void *context, const char *line, size_t length)
+{
+    BlockSink *sink = (BlockSink *)context;
+    if (sink->skip_line) {
+        sink->skip_line = 0;
+        return 1;
+    }
+    return sink->emit(sink->context, line, length);
+}
 
 // A failed write to standard output reads as one to a file.
 int cant_write(void)
@@ -177,40 +188,14 @@ int cant_write(void)
     return 0;
 }
 
-int write_table_line(void *context, const char *line, size_t length)
+int write_to_file(void *out, const char *line, size_t length)
 {
-    TableSink *sink = (TableSink *)context;
-    if (sink->skip_line) {
-        sink->skip_line = 0;
-        return 1;
-    }
-    if (!sink->out)
-        return data_stream_write(line, length);
-    return fwrite(line, 1, length, sink->out) == length || cant_write();
+    return fwrite(line, 1, length, (FILE *)out) == length || cant_write();
 }
 
-// A block of lines per question and answer of the plan, in catalogue order.
-int emit_table(const CountsPlan *plan, TableSink *sink)
+int write_to_data_stream(void *, const char *line, size_t length)
 {
-    int blocks = 0;
-    for (int q = 0; q < CATALOGUE_SIZE; q++) {
-        if (plan->question >= 0 && q != plan->question)
-            continue;
-        const QuestionEntry *entry = catalogue_entry(q);
-        for (int a = 0; a < entry->answer_count; a++) {
-            if (plan->answer >= 0 && a != plan->answer)
-                continue;
-            TallyResult result;
-            whole_survey_result(q, a, &result);
-            TallyQuery query = {};
-            query.field[question_field(q)] = entry->answers[a].code;
-            memcpy(&query.field[FIRST_DEMOGRAPHIC_FIELD], plan->filters, sizeof plan->filters);
-            sink->skip_line = blocks++ > 0;
-            if (!emit_counts_table(&query, &result, ',', write_table_line, sink))
-                return 0;
-        }
-    }
-    return 1;
+    return data_stream_write(line, length);
 }
 
 int report(FILE *err, const char *text)
@@ -232,17 +217,17 @@ int run(const CountsPlan *plan, FILE *out, FILE *err)
             file_failure_text("read_records", "record", data, text, sizeof text);
         return report(err, text);
     }
-    TableSink sink = {plan->output_path ? nullptr : out, 0};
     int written = count_whole_survey(plan->filters);
     if (plan->output_path) {
         written = written && data_stream_create(plan->output_path);
-        if (written && !emit_table(plan, &sink)) {
+        if (written && !emit_survey_table(plan, write_to_data_stream, nullptr)) {
             data_stream_discard();
             written = 0;
         }
         written = written && data_stream_commit();
     } else {
-        written = written && emit_table(plan, &sink) && (fflush(out) == 0 || cant_write());
+        written = written && emit_survey_table(plan, write_to_file, out) &&
+                  (fflush(out) == 0 || cant_write());
     }
     if (!written) {
         file_failure_text("write_counts_table", "counts",
@@ -253,6 +238,29 @@ int run(const CountsPlan *plan, FILE *out, FILE *err)
 }
 
 }  // namespace
+
+int emit_survey_table(const CountsPlan *plan, CountsLineSink emit, void *context)
+{
+    BlockSink sink = {emit, context, 0};
+    for (int q = 0; q < CATALOGUE_SIZE; q++) {
+        if (plan->question >= 0 && q != plan->question)
+            continue;
+        const QuestionEntry *entry = catalogue_entry(q);
+        for (int a = 0; a < entry->answer_count; a++) {
+            if (plan->answer >= 0 && a != plan->answer)
+                continue;
+            TallyResult result;
+            whole_survey_result(q, a, &result);
+            TallyQuery query = {};
+            query.field[question_field(q)] = entry->answers[a].code;
+            memcpy(&query.field[FIRST_DEMOGRAPHIC_FIELD], plan->filters, sizeof plan->filters);
+            if (!emit_counts_table(&query, &result, ',', pass_table_line, &sink))
+                return 0;
+            sink.skip_line = 1;
+        }
+    }
+    return 1;
+}
 
 int parse_filter_setting(const char *setting, int *filter, int32_t *code, char *error, size_t size)
 {

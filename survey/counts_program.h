@@ -8,6 +8,7 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include "survey/counts_file.h"
 #include "survey/tally.h"
 
 // Exit statuses.
@@ -39,6 +40,13 @@ int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, 
 // the filter (0..9) and its code, or 0 with the reason in `error`.
 int parse_filter_setting(const char *setting, int *filter, int32_t *code, char *error,
                          size_t size);
+
+// The table of the plan's questions and answers under its filters, from
+// the last count_whole_survey: the header once, then a block of lines per
+// question and answer in catalogue order, each block the lines Export
+// Counts writes for it.  Handed out as emit_counts_table does; 1, or 0 as
+// soon as `emit` returns 0.
+int emit_survey_table(const CountsPlan *plan, CountsLineSink emit, void *context);
 
 // The whole program: the table, the help or the version to `out` (the
 // table to the --output file instead when one is named), messages to

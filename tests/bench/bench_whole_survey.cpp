@@ -1,7 +1,7 @@
 // The whole survey counted in one pass, and its whole table, against a
 // plain pass over the same records.
 #include "survey/catalogue.h"
-#include "survey/counts_file.h"
+#include "survey/counts_program.h"
 #include "survey/demographics.h"
 #include "survey/records.h"
 #include "survey/whole_survey.h"
@@ -86,19 +86,11 @@ int count_bytes(void *context, const char *, size_t length)
 void BM_whole_survey_table(benchmark::State &state)
 {
     fill_survey();
-    const int32_t filters[DEMOGRAPHIC_FIELDS] = {};
+    CountsPlan plan = {COUNTS_RUN, nullptr, nullptr, -1, -1, {}};
     size_t bytes = 0;
     for (auto _ : state) {
-        count_whole_survey(filters);
-        for (int q = 0; q < CATALOGUE_SIZE; q++) {
-            for (int a = 0; a < catalogue_entry(q)->answer_count; a++) {
-                TallyResult result;
-                whole_survey_result(q, a, &result);
-                TallyQuery query = {};
-                query.field[question_field(q)] = catalogue_entry(q)->answers[a].code;
-                emit_counts_table(&query, &result, ',', count_bytes, &bytes);
-            }
-        }
+        count_whole_survey(plan.filters);
+        emit_survey_table(&plan, count_bytes, &bytes);
     }
     benchmark::DoNotOptimize(bytes);
     state.SetBytesProcessed(state.iterations() * (int64_t)survey_records * RECORD_BYTES);

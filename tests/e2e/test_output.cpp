@@ -20,6 +20,7 @@
 #include "e2e/e2e_support.h"
 #include "gis/bmp.h"
 #include "panels/info_panel.h"
+#include "panels/question_panel.h"
 #include "panels/snapshot.h"
 #include "resources/resource.h"
 #include "survey/counts_file.h"
@@ -362,6 +363,38 @@ std::pair<int, int> column_sums(const std::string &table)
     return sums;
 }
 
+// Runs quorvel-counts.exe with the arguments; its exit status, and what
+// it wrote to standard output and error.
+DWORD run_counts(const std::string &arguments, std::string *out, std::string *err)
+{
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    const std::string paths[2] = {work_path("counts-out.txt"), work_path("counts-err.txt")};
+    HANDLE files[2];
+    for (int i = 0; i < 2; i++)
+        files[i] = CreateFileA(paths[i].c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOA start = {};
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdOutput = files[0];
+    start.hStdError = files[1];
+    std::string line = "\"Z:" QUORVEL_COUNTS_EXE "\"" + arguments;
+    PROCESS_INFORMATION process = {};
+    DWORD status = 0xFFFFFFFF;
+    if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &start,
+                       &process)) {
+        WaitForSingleObject(process.hProcess, 60000);
+        GetExitCodeProcess(process.hProcess, &status);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(files[0]);
+    CloseHandle(files[1]);
+    *out = text_of(paths[0]);
+    *err = text_of(paths[1]);
+    return status;
+}
+
 TEST_F(Output, ExportCountsOfTheSampleLineForLine)
 {
     // The sample survey, loaded at the start view: the Survey Area shows
@@ -393,7 +426,7 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
     ASSERT_GT(count.total, 10);
     const std::string staying = "Q10: In which of the following are you currently staying?,";
     std::string expected =
-        counts_table_of(count, staying + "home or apartment of a friend or family member,\"Age 30-39, Sex Female\",");
+        counts_table_of(count, staying + "home or apartment of a friend or family member,Age=30-39; Sex=Female,");
     EXPECT_EQ(expected, text_of(path));
     EXPECT_EQ(std::make_pair(count.filtered, count.total), column_sums(text_of(path)));
 
@@ -422,6 +455,54 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
     EXPECT_EQ(5, count.areas[75201].matching);
     EXPECT_EQ(counts_table_of(count, staying + "own home or apartment,all,"), text_of(path));
     EXPECT_EQ(std::make_pair(1320, 921), column_sums(text_of(path)));
+
+    // quorvel-counts.exe writes every question's and answer's lines in one
+    // table: each answer's lines there are the window's Export Counts
+    // lines, and only they carry its question and answer.
+    std::string table = work_path("survey.csv"), out, err;
+    auto quoted = [](const std::string &path) { return " \"" + path + "\""; };
+    ASSERT_EQ(0u, run_counts(quoted(sample) + " --filter Age=30-39 --filter \"Sex=Female\" --output" + quoted(table),
+                             &out, &err)) << err;
+    EXPECT_EQ("", out + err);
+    std::string whole = text_of(table);
+    EXPECT_EQ(0u, whole.find(std::string(counts_table_header) + "\r\n"));
+    choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_AGE, 2);
+    choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_SEX, 2);
+    const std::pair<int, int> answers[] = {{0, 1}, {11, 12}, {17, 0}, {33, 9}};  // Q10, Q21, Q27C, Q38
+    for (const auto &answer : answers) {
+        while (current_question() != answer.first)
+            SendDlgItemMessageA(panel_window(PANEL_QUESTION), IDC_QUESTION_NEXT, BM_CLICK, 0, 0);
+        choose_in_combo(panel_window(PANEL_QUESTION), IDC_QUESTION_ANSWER, answer.second);
+        answer_file_dialog(path);
+        send_command(CMD_EXPORT_COUNTS);
+        std::string lines = text_of(path).substr(strlen(counts_table_header) + 2);
+        std::string words = "\n" + lines.substr(0, lines.find("Age=30-39; Sex=Female,"));
+        EXPECT_NE(std::string::npos, whole.find("\n" + lines)) << words;
+        size_t carried = 0;
+        for (size_t at = whole.find(words); at != std::string::npos; at = whole.find(words, at + 1))
+            carried++;
+        EXPECT_EQ((size_t)std::count(lines.begin(), lines.end(), '\n'), carried) << words;
+    }
+
+    // A wrong argument, data that cannot be read, an output that cannot be
+    // written: the exit status, the window's reason, and nothing written.
+    const std::string none = work_path("none.qvd"), folder = work_path("none\\t.csv");
+    const struct {
+        std::string arguments;
+        DWORD status;
+        std::string message;
+    } failures[] = {
+        {quoted(sample) + " --question Q99 --output" + quoted(table), 2, "unknown question \"Q99\"; the questions"},
+        {quoted(none) + " --output" + quoted(table), 1, "read_records() - can't open record file: " + none + "!"},
+        {quoted(sample) + " --output" + quoted(folder), 1,
+         "write_counts_table() - can't create counts file: " + folder + "!"},
+    };
+    for (const auto &failure : failures) {
+        EXPECT_EQ(failure.status, run_counts(failure.arguments, &out, &err));
+        EXPECT_EQ(0u, err.find("quorvel-counts: " + failure.message)) << err;
+        EXPECT_EQ("", out);
+        EXPECT_TRUE(whole == text_of(table));
+    }
 }
 
 // Names a user can type, as bytes of the ANSI code page: scripts/test runs
