@@ -49,6 +49,7 @@ Section
     SetRegView 64
     SetOutPath "$INSTDIR"
     File "${STAGE}\quorvel.exe"
+    File "${STAGE}\quorvel-counts.exe"
     File "${STAGE}\User Guide.txt"
     SetOutPath "$INSTDIR\data\maps"
     File "${STAGE}\data\maps\ll.bmp"
@@ -86,6 +87,7 @@ Section "Uninstall"
     SetRegView 64
     Delete "${SHORTCUT}"
     Delete "$INSTDIR\quorvel.exe"
+    Delete "$INSTDIR\quorvel-counts.exe"
     Delete "$INSTDIR\User Guide.txt"
     Delete "$INSTDIR\data\maps\ll.bmp"
     Delete "$INSTDIR\data\maps\lr.bmp"

@@ -369,15 +369,11 @@ DWORD run_counts(const std::string &arguments, std::string *out, std::string *er
 {
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
     const std::string paths[2] = {work_path("counts-out.txt"), work_path("counts-err.txt")};
-    HANDLE files[2];
-    for (int i = 0; i < 2; i++)
-        files[i] = CreateFileA(paths[i].c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
     STARTUPINFOA start = {};
     start.cb = sizeof start;
     start.dwFlags = STARTF_USESTDHANDLES;
-    start.hStdOutput = files[0];
-    start.hStdError = files[1];
+    start.hStdOutput = CreateFileA(paths[0].c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr);
+    start.hStdError = CreateFileA(paths[1].c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr);
     std::string line = "\"Z:" QUORVEL_COUNTS_EXE "\"" + arguments;
     PROCESS_INFORMATION process = {};
     DWORD status = 0xFFFFFFFF;
@@ -388,8 +384,8 @@ DWORD run_counts(const std::string &arguments, std::string *out, std::string *er
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
-    CloseHandle(files[0]);
-    CloseHandle(files[1]);
+    CloseHandle(start.hStdOutput);
+    CloseHandle(start.hStdError);
     *out = text_of(paths[0]);
     *err = text_of(paths[1]);
     return status;
