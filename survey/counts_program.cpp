@@ -24,7 +24,7 @@ const char usage[] =
 const char help[] =
     "\n"
     "Writes the counts table that File > Export Counts.. writes, for every\n"
-    "question and answer of the survey (or the one chosen) as one CSV table.\n"
+    "question and answer of the survey, or for those chosen, as one CSV table.\n"
     "\n"
     "  DATA                a .qvd or .csv survey file\n"
     "  --question Q        a question by name (Q10 ... Q38), or all (the default)\n"

@@ -38,15 +38,20 @@ uint8_t answer_slot[CATALOGUE_SIZE][LOOKED_UP_CODES];
 int8_t asked_field[CATALOGUE_SIZE];
 int slots_built;
 
-// Zip codes outside the table, in the order met and, after a count, in
-// zip order; found through an open-addressing index of twice their room
-// (slot -> position + 1, 0 for free).
+// A record whose zip code lies outside the table: rare, so the pass only
+// notes it, and the records of each such zip code are added up after it.
+struct OutsideRecord {
+    int32_t zip_code;
+    int32_t record;
+};
+OutsideRecord *outside_records;
+int32_t outside_noted;
+int32_t outside_record_room;
+
+// The zip codes outside the table, in zip order, and one question and
+// answer's lines of them, handed out by whole_survey_result.
 OutsideTally *outside;
 int32_t outside_used;
-int32_t outside_room;
-int32_t *outside_index;
-// One question and answer's lines of them, handed out by
-// whole_survey_result.
 OutsideZip *outside_lines;
 
 void build_slots(void)
@@ -61,62 +66,65 @@ void build_slots(void)
     slots_built = 1;
 }
 
-uint32_t index_slot(int32_t zip_code)
+void add_record(ZipTally *zip, const int32_t *fields)
 {
-    return ((uint32_t)zip_code * 2654435761u) & (uint32_t)(2 * outside_room - 1);
+    zip->base++;
+    for (int q = 0; q < CATALOGUE_SIZE; q++) {
+        uint32_t code = (uint32_t)fields[asked_field[q]];
+        zip->answers[q][code < LOOKED_UP_CODES ? answer_slot[q][code] : (uint8_t)OTHER_ANSWER]++;
+    }
 }
 
-void index_position(int32_t position)
+int note_outside(int32_t zip_code, int32_t record)
 {
-    uint32_t slot = index_slot(outside[position].zip_code);
-    while (outside_index[slot] != 0)
-        slot = (slot + 1) & (uint32_t)(2 * outside_room - 1);
-    outside_index[slot] = position + 1;
-}
-
-// Twice the room (16 at first), the index rebuilt for it; 1 or 0.
-int grow_outside(void)
-{
-    int32_t room = outside_room ? 2 * outside_room : 16;
-    if (room > INT32_MAX / 4 || (size_t)room > SIZE_MAX / sizeof(OutsideTally))
-        return 0;
-    OutsideTally *grown = (OutsideTally *)realloc(outside, (size_t)room * sizeof(OutsideTally));
-    if (!grown)
-        return 0;
-    outside = grown;
-    int32_t *index = (int32_t *)calloc((size_t)(2 * room), sizeof(int32_t));
-    if (!index)
-        return 0;
-    free(outside_index);
-    outside_index = index;
-    outside_room = room;
-    for (int32_t p = 0; p < outside_used; p++)
-        index_position(p);
+    if (outside_noted == outside_record_room) {
+        int32_t room = outside_record_room ? 2 * outside_record_room : 64;
+        if (room > INT32_MAX / 2 || (size_t)room > SIZE_MAX / sizeof(OutsideRecord))
+            return 0;
+        OutsideRecord *grown = (OutsideRecord *)realloc(outside_records, (size_t)room * sizeof(OutsideRecord));
+        if (!grown)
+            return 0;
+        outside_records = grown;
+        outside_record_room = room;
+    }
+    outside_records[outside_noted].zip_code = zip_code;
+    outside_records[outside_noted++].record = record;
     return 1;
-}
-
-// The tally of a zip code outside the table, begun when it is new; null
-// when no memory is left for it.
-ZipTally *outside_tally(int32_t zip_code)
-{
-    if (outside_room > 0)
-        for (uint32_t slot = index_slot(zip_code); outside_index[slot] != 0;
-             slot = (slot + 1) & (uint32_t)(2 * outside_room - 1))
-            if (outside[outside_index[slot] - 1].zip_code == zip_code)
-                return &outside[outside_index[slot] - 1].tally;
-    if (outside_used == outside_room && !grow_outside())
-        return nullptr;
-    OutsideTally *entry = &outside[outside_used];
-    memset(entry, 0, sizeof *entry);
-    entry->zip_code = zip_code;
-    index_position(outside_used++);
-    return &entry->tally;
 }
 
 int by_zip_code(const void *a, const void *b)
 {
-    int32_t x = ((const OutsideTally *)a)->zip_code, y = ((const OutsideTally *)b)->zip_code;
+    int32_t x = ((const OutsideRecord *)a)->zip_code, y = ((const OutsideRecord *)b)->zip_code;
     return (x > y) - (x < y);
+}
+
+// A tally per zip code outside the table from the records noted; 1 or 0.
+int tally_outside(const RespondentRecord *records)
+{
+    qsort(outside_records, (size_t)outside_noted, sizeof(OutsideRecord), by_zip_code);
+    int32_t zips = 0;
+    for (int32_t n = 0; n < outside_noted; n++)
+        zips += n == 0 || outside_records[n].zip_code != outside_records[n - 1].zip_code;
+    if (zips == 0)
+        return 1;
+    if ((size_t)zips > SIZE_MAX / sizeof(OutsideTally))
+        return 0;
+    OutsideTally *tallies = (OutsideTally *)realloc(outside, (size_t)zips * sizeof(OutsideTally));
+    if (!tallies)
+        return 0;
+    outside = tallies;
+    OutsideZip *lines = (OutsideZip *)realloc(outside_lines, (size_t)zips * sizeof(OutsideZip));
+    if (!lines)
+        return 0;
+    outside_lines = lines;
+    for (int32_t n = 0; n < outside_noted; n++) {
+        if (n == 0 || outside_records[n].zip_code != outside_records[n - 1].zip_code) {
+            memset(&outside[outside_used], 0, sizeof(OutsideTally));
+            outside[outside_used++].zip_code = outside_records[n].zip_code;
+        }
+        add_record(&outside[outside_used - 1].tally, records[outside_records[n].record].field);
+    }
+    return 1;
 }
 
 void clear_counts(void)
@@ -124,9 +132,8 @@ void clear_counts(void)
     memset(zips, 0, sizeof zips);
     records_counted = 0;
     filtered_count = 0;
+    outside_noted = 0;
     outside_used = 0;
-    if (outside_index)
-        memset(outside_index, 0, (size_t)(2 * outside_room) * sizeof(int32_t));
 }
 
 int fail_for_memory(void)
@@ -164,26 +171,15 @@ int count_whole_survey(const int32_t filters[DEMOGRAPHIC_FIELDS])
             continue;
         // Below 77000 the unsigned difference wraps to a huge index.
         uint32_t zip_index = (uint32_t)fields[Q32] - (uint32_t)ZIP_BASE;
-        ZipTally *zip = zip_index < (uint32_t)ZIP_SLOTS ? &zips[zip_index] : outside_tally(fields[Q32]);
-        if (!zip)
+        if (zip_index < (uint32_t)ZIP_SLOTS)
+            add_record(&zips[zip_index], fields);
+        else if (!note_outside(fields[Q32], r))
             return fail_for_memory();
-        zip->base++;
-        for (int q = 0; q < CATALOGUE_SIZE; q++) {
-            uint32_t code = (uint32_t)fields[asked_field[q]];
-            zip->answers[q][code < LOOKED_UP_CODES ? answer_slot[q][code] : (uint8_t)OTHER_ANSWER]++;
-        }
         filtered_count++;
     }
+    if (!tally_outside(records))
+        return fail_for_memory();
     records_counted = count;
-
-    if (outside_used > 1)
-        qsort(outside, (size_t)outside_used, sizeof(OutsideTally), by_zip_code);
-    if (outside_used > 0) {
-        OutsideZip *lines = (OutsideZip *)realloc(outside_lines, (size_t)outside_used * sizeof(OutsideZip));
-        if (!lines)
-            return fail_for_memory();
-        outside_lines = lines;
-    }
     return 1;
 }
 

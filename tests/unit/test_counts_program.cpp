@@ -44,8 +44,8 @@ const TallyResult *tally_of(int question, int answer, const int32_t filters[DEMO
 
 TEST(WholeSurvey, EveryAnswerCountsAsTheSingleQuestionTally)
 {
-    // Catalogue codes and codes no list has; zip codes in the table, on
-    // both sides of it (more than the first room for them) and extreme.
+    // Catalogue codes and codes no list has; zip codes in the table, and
+    // on both sides of it and extreme in more records than first find room.
     const int32_t codes[] = {1, 1, 1, 2, 2, 2, 3, 4, 5, 6, 9, 10, 11, 12, 99, 0, -3, 55, 127, 128, 1000};
     const int32_t odd_zips[] = {INT32_MIN, -1, 0, 75201, 99999, INT32_MAX};
     std::mt19937 random(7);
