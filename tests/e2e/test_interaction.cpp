@@ -320,7 +320,8 @@ TEST_F(Interaction, UnderTiltAndSpinThePressFindsTheBarTop)
     int sx, sy;
     pixel_of(share_top, &sx, &sy);
     post_mouse(main_window(), WM_MOUSEMOVE, 0, sx, sy);
-    EXPECT_EQ("77004: 20 of 20 matching (100.00%)\r\n20 of 40 respondents in the area (50.00%)",
+    EXPECT_EQ("77004: 20 of 20 matching (100.00%)\r\n20 of 40 respondents in the area (50.00%)\r\n"
+              "95% interval 35.2\x96" "64.8%; not different from the 50.0% average",
               tooltip_text());
     left_click(sx, sy);
     EXPECT_EQ(index_77004, selected_zip());

@@ -367,13 +367,19 @@ std::pair<int, int> column_sums(const std::string &table)
 // it wrote to standard output and error.
 DWORD run_counts(const std::string &arguments, std::string *out, std::string *err)
 {
+    // Files of their own for each run, shared: the child's copies of the
+    // handles may outlive it for a moment.
+    static int runs;
+    runs++;
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-    const std::string paths[2] = {work_path("counts-out.txt"), work_path("counts-err.txt")};
+    const std::string paths[2] = {work_path("counts-out" + std::to_string(runs)),
+                                  work_path("counts-err" + std::to_string(runs))};
+    const DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE;
     STARTUPINFOA start = {};
     start.cb = sizeof start;
     start.dwFlags = STARTF_USESTDHANDLES;
-    start.hStdOutput = CreateFileA(paths[0].c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr);
-    start.hStdError = CreateFileA(paths[1].c_str(), GENERIC_WRITE, 0, &inherited, CREATE_ALWAYS, 0, nullptr);
+    start.hStdOutput = CreateFileA(paths[0].c_str(), GENERIC_WRITE, shared, &inherited, CREATE_NEW, 0, nullptr);
+    start.hStdError = CreateFileA(paths[1].c_str(), GENERIC_WRITE, shared, &inherited, CREATE_NEW, 0, nullptr);
     std::string line = "\"Z:" QUORVEL_COUNTS_EXE "\"" + arguments;
     PROCESS_INFORMATION process = {};
     DWORD status = 0xFFFFFFFF;
