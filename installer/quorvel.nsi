@@ -100,6 +100,7 @@ Section
     Call close_quorvel_first
     SetOutPath "$INSTDIR"
     File "${STAGE}\quorvel.exe"
+    File "${STAGE}\quorvel-counts.exe"
     File "${STAGE}\User Guide.txt"
     SetOutPath "$INSTDIR\data\maps"
     File "${STAGE}\data\maps\ll.bmp"
@@ -146,6 +147,7 @@ Section "Uninstall"
     Call un.close_quorvel_first
     Delete "${SHORTCUT}"
     Delete "$INSTDIR\quorvel.exe"
+    Delete "$INSTDIR\quorvel-counts.exe"
     Delete "$INSTDIR\User Guide.txt"
     Delete "$INSTDIR\data\maps\ll.bmp"
     Delete "$INSTDIR\data\maps\lr.bmp"

@@ -79,10 +79,14 @@ int emit_counts_table(const TallyQuery *query, const TallyResult *result, char s
     }
     QueryText words;
     describe_query(query, &words);
+    // The filters as settings rather than the legend's words, so the cell
+    // splits back into the filters it was counted for.
+    char settings[FILTER_TEXT_BYTES];
+    format_filter_settings(&query->field[FIRST_DEMOGRAPHIC_FIELD], settings, sizeof settings);
     char question[QUOTED_BYTES], answer[QUOTED_BYTES], filters[QUOTED_BYTES];
     quote_cell(words.question, separator, question, sizeof question);
     quote_cell(words.answer, separator, answer, sizeof answer);
-    quote_cell(words.filters, separator, filters, sizeof filters);
+    quote_cell(settings, separator, filters, sizeof filters);
 
     char line[LINE_BYTES];
     int length = snprintf(line, sizeof line, "%s\r\n", counts_table_header);

@@ -7,22 +7,17 @@
 #include "panels/file_dialogs.h"
 #include "survey/counts_file.h"
 #include "survey/csv_file.h"
+#include "survey/failure_text.h"
 #include "survey/record_file.h"
 #include "survey/tally.h"
 
 namespace {
 
-// "<routine>() - <what went wrong> <kind> file: <path>!"; the path is at
-// most PATH_BYTES long, so the text always holds it whole.  A file whose
-// contents the reader refused is "not a <kind> file".
+// The path is at most PATH_BYTES long, so the text always holds it whole.
 void report_file_failure(const char *routine, const char *kind, const char *path)
 {
     char text[PATH_BYTES + 128];
-    if (data_stream_failure() == DATA_BAD_FORMAT)
-        snprintf(text, sizeof text, "%s() - not a %s file: %s!\n", routine, kind, path);
-    else
-        snprintf(text, sizeof text, "%s() - %s %s file: %s!\n", routine,
-                 data_failure_phrase(data_stream_failure()), kind, path);
+    file_failure_text(routine, kind, path, text, sizeof text);
     MessageBoxA(nullptr, text, "ERROR!", MB_OK);
 }
 
@@ -31,18 +26,10 @@ void report_failure(const char *routine, const char *path)
     report_file_failure(routine, "record", path);
 }
 
-// A file that opened but whose contents were refused names the line (and
-// column) at fault; every other failure reads like the binary commands'.
 void report_csv_failure(const char *path)
 {
-    if (data_stream_failure() != DATA_BAD_FORMAT) {
-        report_failure("read_csv_records", path);
-        return;
-    }
-    char where[128];
-    describe_csv_failure(where, sizeof where);
     char text[PATH_BYTES + 256];
-    snprintf(text, sizeof text, "read_csv_records() - %s: %s!\n", where, path);
+    csv_failure_text(path, text, sizeof text);
     MessageBoxA(nullptr, text, "ERROR!", MB_OK);
 }
 

@@ -52,7 +52,18 @@ int demographic_position(const DemographicList *list, int32_t code)
     return 0;
 }
 
-void describe_filters(const int32_t codes[DEMOGRAPHIC_LISTS], char *text, size_t size)
+namespace {
+
+const char *const field_names[DEMOGRAPHIC_LISTS] = {"Q1", "Q2", "Q3", "Q4", "Q5",
+                                                    "Q6", "Q6A", "Q7", "Q8", "Q9"};
+
+// The filters in effect in panel order, each as its label, `between` and
+// its list text, joined by `joiner`; "all" when there are none.  A code
+// no list offers can only come from outside the panel; it is shown as the
+// number it is rather than hidden, after the label or, for `by_field`,
+// after the field's name.
+void join_filters(const int32_t codes[DEMOGRAPHIC_LISTS], const char *between, const char *joiner,
+                  int by_field, char *text, size_t size)
 {
     if (size == 0)
         return;
@@ -63,16 +74,33 @@ void describe_filters(const int32_t codes[DEMOGRAPHIC_LISTS], char *text, size_t
         if (code == 0)
             continue;
         char item[96];
+        const char *join = used ? joiner : "";
         int position = demographic_position(&list, code);
-        // A code no list offers can only come from outside the panel; it is
-        // shown as the number it is rather than hidden.
         if (position != 0)
-            snprintf(item, sizeof item, "%s%s %s", used ? ", " : "", list.label, list.texts[position]);
+            snprintf(item, sizeof item, "%s%s%s%s", join, list.label, between, list.texts[position]);
         else
-            snprintf(item, sizeof item, "%s%s %d", used ? ", " : "", list.label, (int)code);
+            snprintf(item, sizeof item, "%s%s%s%d", join,
+                     by_field ? field_names[list.filter] : list.label, between, (int)code);
         snprintf(text + used, size - used, "%s", item);
         used = strlen(text);
     }
     if (used == 0)
         snprintf(text, size, "%s", "all");
+}
+
+}  // namespace
+
+void describe_filters(const int32_t codes[DEMOGRAPHIC_LISTS], char *text, size_t size)
+{
+    join_filters(codes, " ", ", ", 0, text, size);
+}
+
+void format_filter_settings(const int32_t codes[DEMOGRAPHIC_LISTS], char *text, size_t size)
+{
+    join_filters(codes, "=", "; ", 1, text, size);
+}
+
+const char *filter_field_name(int filter)
+{
+    return filter >= 0 && filter < DEMOGRAPHIC_LISTS ? field_names[filter] : nullptr;
 }

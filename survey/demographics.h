@@ -27,3 +27,8 @@ int demographic_position(const DemographicList *list, int32_t code);
 // ("Age 18-29, Sex Female"), or "all" when there are none.  `codes` are the
 // ten filter fields.
 void describe_filters(const int32_t codes[DEMOGRAPHIC_LISTS], char *text, size_t size);
+// The same filters as settings a program can split and read back, each as
+// quorvel-counts' --filter takes it: "Age=18-29; Sex=Female", or "all".
+void format_filter_settings(const int32_t codes[DEMOGRAPHIC_LISTS], char *text, size_t size);
+// The record field a filter constrains: "Q1" .. "Q9", "Q6A"; null outside 0..9.
+const char *filter_field_name(int filter);

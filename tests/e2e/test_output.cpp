@@ -23,6 +23,7 @@
 #include "panels/areas_panel.h"
 #include "panels/clipboard.h"
 #include "panels/info_panel.h"
+#include "panels/question_panel.h"
 #include "panels/snapshot.h"
 #include "resources/resource.h"
 #include "survey/area_list.h"
@@ -368,6 +369,40 @@ std::string counts_table_of(const SampleCount &count, const std::string &words)
     return table;
 }
 
+// Runs quorvel-counts.exe with the arguments; its exit status, and what
+// it wrote to standard output and error.
+DWORD run_counts(const std::string &arguments, std::string *out, std::string *err)
+{
+    // Files of their own for each run, shared: the child's copies of the
+    // handles may outlive it for a moment.
+    static int runs;
+    runs++;
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    const std::string paths[2] = {work_path("counts-out" + std::to_string(runs)),
+                                  work_path("counts-err" + std::to_string(runs))};
+    const DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    STARTUPINFOA start = {};
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdOutput = CreateFileA(paths[0].c_str(), GENERIC_WRITE, shared, &inherited, CREATE_NEW, 0, nullptr);
+    start.hStdError = CreateFileA(paths[1].c_str(), GENERIC_WRITE, shared, &inherited, CREATE_NEW, 0, nullptr);
+    std::string line = "\"Z:" QUORVEL_COUNTS_EXE "\"" + arguments;
+    PROCESS_INFORMATION process = {};
+    DWORD status = 0xFFFFFFFF;
+    if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &start,
+                       &process)) {
+        WaitForSingleObject(process.hProcess, 60000);
+        GetExitCodeProcess(process.hProcess, &status);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(start.hStdOutput);
+    CloseHandle(start.hStdError);
+    *out = text_of(paths[0]);
+    *err = text_of(paths[1]);
+    return status;
+}
+
 TEST_F(Output, ExportCountsOfTheSampleLineForLine)
 {
     // The sample survey, loaded at the start view: the Survey Area shows
@@ -399,17 +434,17 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
     ASSERT_GT(count.total, 10);
     const std::string staying = "Q10: In which of the following are you currently staying?,";
     std::string expected =
-        counts_table_of(count, staying + "home or apartment of a friend or family member,\"Age 30-39, Sex Female\",");
+        counts_table_of(count, staying + "home or apartment of a friend or family member,Age=30-39; Sex=Female,");
     EXPECT_EQ(expected, text_of(path));
     // Copy Counts (Ctrl+Shift+C in a panel): the file's bytes as "Csv", and
-    // the table as text with tabs, where a cell with a comma needs no quotes.
+    // the table as text with tabs.
     SetFocus(GetDlgItem(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_SEX));
     control_key_stroke('C', true);
     EXPECT_EQ(expected, clipboard_text(RegisterClipboardFormatA("Csv")));
     std::string tabbed = clipboard_text(CF_TEXT), header = counts_table_header;
     std::replace(header.begin(), header.end(), ',', '\t');
     EXPECT_TRUE(starts_with(tabbed, header + "\r\n"));
-    EXPECT_NE(std::string::npos, tabbed.find("\tAge 30-39, Sex Female\t770"));
+    EXPECT_NE(std::string::npos, tabbed.find("\tAge=30-39; Sex=Female\t770"));
 
     // A write that fails names the routine and the path, and keeps the file.
     message_boxes().clear();
@@ -458,6 +493,54 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
     count = count_sample(1, 0, 0);
     EXPECT_TRUE(count.total == 921 && count.areas[75201].matching == 5 && count.areas[77600].matching == 1);
     EXPECT_EQ(counts_table_of(count, staying + "own home or apartment,all,"), text_of(path));
+
+    // quorvel-counts.exe writes every question's and answer's lines in one
+    // table: each answer's lines there are the window's Export Counts
+    // lines, and only they carry its question and answer.
+    std::string table = work_path("survey.csv"), out, err;
+    auto quoted = [](const std::string &path) { return " \"" + path + "\""; };
+    ASSERT_EQ(0u, run_counts(quoted(sample) + " --filter Age=30-39 --filter \"Sex=Female\" --output" + quoted(table),
+                             &out, &err)) << err;
+    EXPECT_EQ("", out + err);
+    std::string whole = text_of(table);
+    EXPECT_EQ(0u, whole.find(std::string(counts_table_header) + "\r\n"));
+    choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_AGE, 2);
+    choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_SEX, 2);
+    const std::pair<int, int> answers[] = {{0, 1}, {11, 12}, {17, 0}, {33, 9}};  // Q10, Q21, Q27C, Q38
+    for (const auto &answer : answers) {
+        while (current_question() != answer.first)
+            SendDlgItemMessageA(panel_window(PANEL_QUESTION), IDC_QUESTION_NEXT, BM_CLICK, 0, 0);
+        choose_in_combo(panel_window(PANEL_QUESTION), IDC_QUESTION_ANSWER, answer.second);
+        answer_file_dialog(path);
+        send_command(CMD_EXPORT_COUNTS);
+        std::string lines = text_of(path).substr(strlen(counts_table_header) + 2);
+        std::string words = "\n" + lines.substr(0, lines.find("Age=30-39; Sex=Female,"));
+        EXPECT_NE(std::string::npos, whole.find("\n" + lines)) << words;
+        size_t carried = 0;
+        for (size_t at = whole.find(words); at != std::string::npos; at = whole.find(words, at + 1))
+            carried++;
+        EXPECT_EQ((size_t)std::count(lines.begin(), lines.end(), '\n'), carried) << words;
+    }
+
+    // A wrong argument, data that cannot be read, an output that cannot be
+    // written: the exit status, the window's reason, and nothing written.
+    const std::string none = work_path("none.qvd"), folder = work_path("none\\t.csv");
+    const struct {
+        std::string arguments;
+        DWORD status;
+        std::string message;
+    } failures[] = {
+        {quoted(sample) + " --question Q99 --output" + quoted(table), 2, "unknown question \"Q99\"; the questions"},
+        {quoted(none) + " --output" + quoted(table), 1, "read_records() - can't open record file: " + none + "!"},
+        {quoted(sample) + " --output" + quoted(folder), 1,
+         "write_counts_table() - can't create counts file: " + folder + "!"},
+    };
+    for (const auto &failure : failures) {
+        EXPECT_EQ(failure.status, run_counts(failure.arguments, &out, &err));
+        EXPECT_EQ(0u, err.find("quorvel-counts: " + failure.message)) << err;
+        EXPECT_EQ("", out);
+        EXPECT_TRUE(whole == text_of(table));
+    }
 }
 
 // Names a user can type, as bytes of the ANSI code page: scripts/test runs

@@ -1056,8 +1056,8 @@ TEST_F(Shell, TheInstallerInstallsAWorkingProgramAndUninstallsItWhole)
         EXPECT_EQ(value.second, uninstall_value(value.first)) << value.first;
     int kilobytes = atoi(uninstall_value("EstimatedSize").c_str());
     EXPECT_TRUE(kilobytes > 500 && kilobytes < 100000) << kilobytes;
-    for (const char *file : {"quorvel.exe", "Uninstall.exe", "User Guide.txt", "data\\maps\\ll.bmp",
-                             "data\\maps\\lr.bmp", "data\\maps\\ul.bmp", "data\\maps\\ur.bmp",
+    for (const char *file : {"quorvel.exe", "quorvel-counts.exe", "Uninstall.exe", "User Guide.txt",
+                             "data\\maps\\ll.bmp", "data\\maps\\lr.bmp", "data\\maps\\ul.bmp", "data\\maps\\ur.bmp",
                              "data\\samples\\sample-survey.qvd", "data\\samples\\sample-survey.csv"})
         EXPECT_TRUE(std::filesystem::exists(folder + "\\" + file)) << file;
     // The Start menu shortcut for all users, started from C:\ as a click
@@ -1139,7 +1139,7 @@ TEST_F(Shell, ThePackageUnpacksIntoAWorkingProgram)
     EXPECT_EQ(0u, run_program_and_end_it(folder + "\\quorvel.exe", folder, WM_COMMAND, CMD_QUIT,
                                          &error_shown));
     EXPECT_FALSE(error_shown) << "the unpacked program could not read its base map";
-    for (const char *file : {"data\\maps\\ll.bmp", "data\\maps\\ur.bmp",
+    for (const char *file : {"quorvel-counts.exe", "data\\maps\\ll.bmp", "data\\maps\\ur.bmp",
                              "data\\samples\\sample-survey.qvd", "data\\samples\\sample-survey.csv",
                              "User Guide.txt"})
         EXPECT_TRUE(std::filesystem::exists(folder + "\\" + file)) << file;

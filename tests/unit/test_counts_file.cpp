@@ -40,7 +40,7 @@ TEST(CountsFile, OneLinePerLocatedOrCountedZipInZipOrder)
     std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(1 + LOCATED_ZIPS + 4, std::count(text.begin(), text.end(), '\n'));
     const std::string words = "Q10: In which of the following are you currently staying?,"
-                              "own home or apartment,\"Age 18-29, Sex Female\",";
+                              "own home or apartment,Age=18-29; Sex=Female,";
     EXPECT_EQ(0u, text.find(std::string(counts_table_header) + "\r\n" + words +
                             "99,,,2,0,0.00,0.00,0.00,65.76,31.25,-31.25,not different\r\n" + words +
                             "77000,,,4,0,0.00,0.00,0.00,48.99,31.25,-31.25,not different\r\n" + words +

@@ -1,0 +1,402 @@
+#include "survey/counts_program.h"
+
+#include <ctype.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "survey/catalogue.h"
+#include "survey/counts_file.h"
+#include "survey/csv_file.h"
+#include "survey/data_stream.h"
+#include "survey/demographics.h"
+#include "survey/failure_text.h"
+#include "survey/record_file.h"
+#include "survey/whole_survey.h"
+
+namespace {
+
+const char usage[] =
+    "usage: quorvel-counts DATA [--question Q] [--answer A] [--filter NAME=VALUE]... "
+    "[--output FILE]\n";
+
+const char help[] =
+    "\n"
+    "Writes the counts table that File > Export Counts.. writes, for every\n"
+    "question and answer of the survey, or for those chosen, as one CSV table.\n"
+    "\n"
+    "  DATA                a .qvd or .csv survey file\n"
+    "  --question Q        a question by name (Q10 ... Q38), or all (the default)\n"
+    "  --answer A          an answer of that question by code (2) or by its text\n"
+    "                      as the Question panel lists it, or all (the default)\n"
+    "  --filter NAME=VALUE a Demographics list and one of its texts (Sex=Female,\n"
+    "                      \"Income=$1,000 - $10,000\"), or a field and a code (Q4=2);\n"
+    "                      repeat it for more filters, which combine\n"
+    "  --output FILE       writes the table to FILE, replacing it only when the\n"
+    "                      table is complete; without it the table goes to\n"
+    "                      standard output\n"
+    "  --help, --version\n"
+    "\n"
+    "Exit status: 0 done, 1 the data could not be read or the table not\n"
+    "written, 2 a wrong argument.\n";
+
+// Appends to a message, cutting it at the buffer's end.
+void append(char *text, size_t size, const char *format, ...)
+{
+    size_t used = strlen(text);
+    if (used + 1 >= size)
+        return;
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(text + used, size - used, format, arguments);
+    va_end(arguments);
+}
+
+int fail_with(char *error, size_t size, const char *format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(error, size, format, arguments);
+    va_end(arguments);
+    return 0;
+}
+
+// Names match whatever their case; the catalogue's and the lists' are ASCII.
+int same_name(const char *a, const char *b)
+{
+    for (; *a && *b; a++, b++)
+        if (tolower((unsigned char)*a) != tolower((unsigned char)*b))
+            return 0;
+    return *a == *b;
+}
+
+int has_extension(const char *path, const char *extension)
+{
+    size_t length = strlen(path), extension_length = strlen(extension);
+    return length > extension_length && same_name(path + length - extension_length, extension);
+}
+
+// A code as typed: digits only.
+int parse_code(const char *text, int32_t *code)
+{
+    size_t digits = strspn(text, "0123456789");
+    if (digits == 0 || digits > 9 || text[digits] != '\0')
+        return 0;
+    *code = (int32_t)atol(text);
+    return 1;
+}
+
+// The catalogue's name of a question: its text up to the colon ("Q10").
+void question_name(int question, char *name, size_t size)
+{
+    const char *text = catalogue_entry(question)->text;
+    const char *colon = strchr(text, ':');
+    snprintf(name, size, "%.*s", colon ? (int)(colon - text) : (int)strlen(text), text);
+}
+
+int find_question(const char *value, int *question, char *error, size_t size)
+{
+    char name[16];
+    for (int q = 0; q < CATALOGUE_SIZE; q++) {
+        question_name(q, name, sizeof name);
+        if (same_name(value, name)) {
+            *question = q;
+            return 1;
+        }
+    }
+    fail_with(error, size, "unknown question \"%s\"; the questions are ", value);
+    for (int q = 0; q < CATALOGUE_SIZE; q++) {
+        question_name(q, name, sizeof name);
+        append(error, size, "%s, ", name);
+    }
+    append(error, size, "or all");
+    return 0;
+}
+
+int find_answer(int question, const char *value, int *answer, char *error, size_t size)
+{
+    const QuestionEntry *entry = catalogue_entry(question);
+    int32_t code = 0;
+    int is_code = parse_code(value, &code);
+    for (int a = 0; a < entry->answer_count; a++) {
+        if (strcmp(value, entry->answers[a].text) == 0 || (is_code && code == entry->answers[a].code)) {
+            *answer = a;
+            return 1;
+        }
+    }
+    char name[16];
+    question_name(question, name, sizeof name);
+    fail_with(error, size, "unknown answer \"%s\" of %s; its answers are ", value, name);
+    for (int a = 0; a < entry->answer_count; a++)
+        append(error, size, "%d \"%s\", ", (int)entry->answers[a].code, entry->answers[a].text);
+    append(error, size, "or all");
+    return 0;
+}
+
+const DemographicList *list_of_filter(int filter)
+{
+    for (int n = 0; n < DEMOGRAPHIC_LISTS; n++)
+        if (demographic_list(n)->filter == filter)
+            return demographic_list(n);
+    return nullptr;
+}
+
+// The value of an option given as "--name value" or "--name=value"; 1 when
+// argv[*at] is that option (*at then past its value), with *value null
+// when the value is missing.
+int option_value(const char *option, int argc, const char *const *argv, int *at, const char **value)
+{
+    const char *arg = argv[*at];
+    size_t length = strlen(option);
+    if (strncmp(arg, option, length) != 0)
+        return 0;
+    if (arg[length] == '=') {
+        *value = arg + length + 1;
+    } else if (arg[length] == '\0') {
+        *value = *at + 1 < argc ? argv[++*at] : nullptr;
+    } else {
+        return 0;
+    }
+    if (*value && **value == '\0')
+        *value = nullptr;
+    return 1;
+}
+
+// Every block of the table begins with the header, which the table has
+// once, at its top.
+struct BlockSink {
+    CountsLineSink emit;
+    void *context;
+    int skip_line;
+};
+
+int pass_table_line(void *context, const char *line, size_t length)
+{
+    BlockSink *sink = (BlockSink *)context;
+    if (sink->skip_line) {
+        sink->skip_line = 0;
+        return 1;
+    }
+    return sink->emit(sink->context, line, length);
+}
+
+// A failed write to standard output reads as one to a file.
+int cant_write(void)
+{
+    data_stream_set_failure(DATA_CANT_WRITE);
+    return 0;
+}
+
+int write_to_file(void *out, const char *line, size_t length)
+{
+    return fwrite(line, 1, length, (FILE *)out) == length || cant_write();
+}
+
+int write_to_data_stream(void *, const char *line, size_t length)
+{
+    return data_stream_write(line, length);
+}
+
+int report(FILE *err, const char *text)
+{
+    fprintf(err, "quorvel-counts: %s", text);
+    return COUNTS_FAILED;
+}
+
+int run(const CountsPlan *plan, FILE *out, FILE *err)
+{
+    // Room for the longest path a file system takes, so none is cut.
+    char text[COUNTS_ERROR_BYTES + 4096];
+    const char *data = plan->data_path;
+    int csv = has_extension(data, ".csv");
+    if (csv ? !read_csv_records(data) : !read_records(data)) {
+        if (csv)
+            csv_failure_text(data, text, sizeof text);
+        else
+            file_failure_text("read_records", "record", data, text, sizeof text);
+        return report(err, text);
+    }
+    int written = count_whole_survey(plan->filters);
+    if (plan->output_path) {
+        written = written && data_stream_create(plan->output_path);
+        if (written && !emit_survey_table(plan, write_to_data_stream, nullptr)) {
+            data_stream_discard();
+            written = 0;
+        }
+        written = written && data_stream_commit();
+    } else {
+        written = written && emit_survey_table(plan, write_to_file, out) &&
+                  (fflush(out) == 0 || cant_write());
+    }
+    if (!written) {
+        file_failure_text("write_counts_table", "counts",
+                          plan->output_path ? plan->output_path : "standard output", text, sizeof text);
+        return report(err, text);
+    }
+    return COUNTS_DONE;
+}
+
+}  // namespace
+
+int emit_survey_table(const CountsPlan *plan, CountsLineSink emit, void *context)
+{
+    BlockSink sink = {emit, context, 0};
+    for (int q = 0; q < CATALOGUE_SIZE; q++) {
+        if (plan->question >= 0 && q != plan->question)
+            continue;
+        const QuestionEntry *entry = catalogue_entry(q);
+        for (int a = 0; a < entry->answer_count; a++) {
+            if (plan->answer >= 0 && a != plan->answer)
+                continue;
+            TallyResult result;
+            whole_survey_result(q, a, &result);
+            TallyQuery query = {};
+            query.field[question_field(q)] = entry->answers[a].code;
+            memcpy(&query.field[FIRST_DEMOGRAPHIC_FIELD], plan->filters, sizeof plan->filters);
+            if (!emit_counts_table(&query, &result, ',', pass_table_line, &sink))
+                return 0;
+            sink.skip_line = 1;
+        }
+    }
+    return 1;
+}
+
+int parse_filter_setting(const char *setting, int *filter, int32_t *code, char *error, size_t size)
+{
+    const char *equals = strchr(setting, '=');
+    char name[64];
+    snprintf(name, sizeof name, "%.*s", equals ? (int)(equals - setting) : 0, setting);
+    const char *value = equals ? equals + 1 : "";
+    for (int n = 0; n < DEMOGRAPHIC_LISTS; n++) {
+        const DemographicList *list = demographic_list(n);
+        if (!same_name(name, list->label))
+            continue;
+        for (int c = 0; c < list->choice_count; c++) {
+            if (strcmp(value, list->texts[c]) == 0) {
+                *filter = list->filter;
+                *code = list->codes[c];
+                return 1;
+            }
+        }
+        fail_with(error, size, "%s has no \"%s\"; its texts are ", list->label, value);
+        for (int c = 0; c < list->choice_count; c++)
+            append(error, size, "%s\"%s\"", c ? ", " : "", list->texts[c]);
+        return 0;
+    }
+    for (int f = 0; f < DEMOGRAPHIC_FIELDS; f++) {
+        if (!same_name(name, filter_field_name(f)))
+            continue;
+        const DemographicList *list = list_of_filter(f);
+        int32_t typed = 0;
+        if (parse_code(value, &typed)) {
+            for (int c = 0; c < list->choice_count; c++) {
+                if (list->codes[c] == typed) {
+                    *filter = f;
+                    *code = typed;
+                    return 1;
+                }
+            }
+        }
+        fail_with(error, size, "%s (%s) has no code \"%s\"; its codes are ", filter_field_name(f),
+                  list->label, value);
+        for (int c = 0; c < list->choice_count; c++)
+            append(error, size, "%s%d \"%s\"", c ? ", " : "", (int)list->codes[c], list->texts[c]);
+        return 0;
+    }
+    if (equals)
+        fail_with(error, size, "unknown filter \"%s\"; the filters are ", name);
+    else
+        fail_with(error, size, "filter \"%s\" is not NAME=VALUE; the filters are ", setting);
+    for (int n = 0; n < DEMOGRAPHIC_LISTS; n++)
+        append(error, size, "%s, ", demographic_list(n)->label);
+    append(error, size, "or the fields");
+    for (int f = 0; f < DEMOGRAPHIC_FIELDS; f++)
+        append(error, size, "%s %s", f ? "," : "", filter_field_name(f));
+    return 0;
+}
+
+int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, char *error,
+                           size_t size)
+{
+    memset(plan, 0, sizeof *plan);
+    plan->action = COUNTS_RUN;
+    plan->question = -1;
+    plan->answer = -1;
+    const char *question = nullptr, *answer = nullptr;
+    int filter_given[DEMOGRAPHIC_FIELDS] = {};
+    // Asked for help, the program gives it whatever else the line holds.
+    for (int at = 1; at < argc; at++) {
+        if (strcmp(argv[at], "--help") == 0 || strcmp(argv[at], "-h") == 0) {
+            plan->action = COUNTS_HELP;
+            return 1;
+        }
+        if (strcmp(argv[at], "--version") == 0) {
+            plan->action = COUNTS_VERSION;
+            return 1;
+        }
+    }
+    for (int at = 1; at < argc; at++) {
+        const char *arg = argv[at];
+        if (arg[0] != '-' || arg[1] == '\0') {
+            if (plan->data_path)
+                return fail_with(error, size, "one data file only, not \"%s\" and \"%s\"",
+                                 plan->data_path, arg);
+            plan->data_path = arg;
+            continue;
+        }
+        const char *const options[] = {"--question", "--answer", "--filter", "--output"};
+        const char **values[] = {&question, &answer, nullptr, &plan->output_path};
+        int option = 0;
+        const char *value = nullptr;
+        while (option < 4 && !option_value(options[option], argc, argv, &at, &value))
+            option++;
+        if (option == 4)
+            return fail_with(error, size, "unknown option \"%s\"", arg);
+        if (!value)
+            return fail_with(error, size, "%s needs a value", options[option]);
+        if (values[option]) {
+            if (*values[option])
+                return fail_with(error, size, "%s is given twice", options[option]);
+            *values[option] = value;
+            continue;
+        }
+        int filter;
+        int32_t code;
+        if (!parse_filter_setting(value, &filter, &code, error, size))
+            return 0;
+        if (filter_given[filter]++)
+            return fail_with(error, size, "the %s filter is given twice", list_of_filter(filter)->label);
+        plan->filters[filter] = code;
+    }
+    if (!plan->data_path)
+        return fail_with(error, size, "no data file given");
+    if (!has_extension(plan->data_path, ".qvd") && !has_extension(plan->data_path, ".csv"))
+        return fail_with(error, size, "the data file \"%s\" is neither .qvd nor .csv", plan->data_path);
+    if (question && !same_name(question, "all") && !find_question(question, &plan->question, error, size))
+        return 0;
+    if (answer && !same_name(answer, "all")) {
+        if (plan->question < 0)
+            return fail_with(error, size, "--answer needs --question: an answer belongs to one question");
+        if (!find_answer(plan->question, answer, &plan->answer, error, size))
+            return 0;
+    }
+    return 1;
+}
+
+int counts_program(int argc, const char *const *argv, FILE *out, FILE *err)
+{
+    CountsPlan plan;
+    char error[COUNTS_ERROR_BYTES];
+    if (!parse_counts_arguments(argc, argv, &plan, error, sizeof error)) {
+        fprintf(err, "quorvel-counts: %s\n%s", error, usage);
+        return COUNTS_WRONG_ARGUMENT;
+    }
+    if (plan.action == COUNTS_HELP)
+        fprintf(out, "%s%s", usage, help);
+    else if (plan.action == COUNTS_VERSION)
+        fprintf(out, "quorvel-counts 1.0 beta\n");
+    else
+        return run(&plan, out, err);
+    return fflush(out) == 0 ? COUNTS_DONE : COUNTS_FAILED;
+}

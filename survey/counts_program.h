@@ -1,0 +1,54 @@
+// quorvel-counts: the counts table of every question and answer, or of a
+// chosen question or answer, under a set of demographic filters, from the
+// command line.  All of it but the entry point lives in the core, so it is
+// the same program on Windows and on Linux.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+
+#include "survey/counts_file.h"
+#include "survey/tally.h"
+
+// Exit statuses.
+enum { COUNTS_DONE = 0, COUNTS_FAILED = 1, COUNTS_WRONG_ARGUMENT = 2 };
+
+enum CountsAction { COUNTS_RUN, COUNTS_HELP, COUNTS_VERSION };
+
+enum { COUNTS_ERROR_BYTES = 2048 };  // room for a message with every valid name
+
+struct CountsPlan {
+    int action;  // CountsAction
+    const char *data_path;
+    const char *output_path;  // null for standard output
+    int question;             // catalogue index, -1 for every question
+    int answer;               // position in the question's answers, -1 for every answer
+    int32_t filters[DEMOGRAPHIC_FIELDS];  // 0 for "All"
+};
+
+// The arguments (argv[0] is the program's name) as a plan; 1, or 0 with
+// the reason, naming what would have been valid, in `error`.  Question
+// names ("Q10"), filter labels and field names match whatever their case;
+// answer and list texts match exactly.
+int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, char *error,
+                           size_t size);
+
+// One filter, split at its first '=': a Demographics list's label and one
+// of its texts ("Sex=Female", "Income=$1,000 - $10,000"), or the field and
+// a code of the list ("Q4=2").  "All" and code 0 set no constraint.  1 with
+// the filter (0..9) and its code, or 0 with the reason in `error`.
+int parse_filter_setting(const char *setting, int *filter, int32_t *code, char *error,
+                         size_t size);
+
+// The table of the plan's questions and answers under its filters, from
+// the last count_whole_survey: the header once, then a block of lines per
+// question and answer in catalogue order, each block the lines Export
+// Counts writes for it.  Handed out as emit_counts_table does; 1, or 0 as
+// soon as `emit` returns 0.
+int emit_survey_table(const CountsPlan *plan, CountsLineSink emit, void *context);
+
+// The whole program: the table, the help or the version to `out` (the
+// table to the --output file instead when one is named), messages to
+// `err`.  Returns the exit status; on any failure nothing is written.
+int counts_program(int argc, const char *const *argv, FILE *out, FILE *err);

@@ -1,0 +1,96 @@
+// The whole survey counted in one pass, and its whole table, against a
+// plain pass over the same records.
+#include "survey/catalogue.h"
+#include "survey/counts_program.h"
+#include "survey/demographics.h"
+#include "survey/records.h"
+#include "survey/whole_survey.h"
+
+#include <benchmark/benchmark.h>
+
+#include <stdint.h>
+
+namespace {
+
+const int32_t survey_records = 1000000;
+const RespondentRecord *survey_filled;  // the other benchmarks fill the store too
+
+// Answers drawn from each question's own codes and each list's, 9 and 99
+// among them; about 2% of the zip codes outside the table.
+void fill_survey(void)
+{
+    if (survey_filled && record_data() == survey_filled)
+        return;
+    RecordBuffer buffer;
+    if (!buffer_init(&buffer, survey_records))
+        return;
+    uint32_t seed = 2024;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1664525u + 1013904223u;
+        return (int32_t)((seed >> 8) % range);
+    };
+    for (int32_t n = 0; n < survey_records; n++) {
+        RespondentRecord *record = buffer_append(&buffer);
+        for (int q = 0; q < CATALOGUE_SIZE; q++) {
+            const QuestionEntry *entry = catalogue_entry(q);
+            record->field[question_field(q)] = entry->answers[next((uint32_t)entry->answer_count)].code;
+        }
+        for (int l = 0; l < DEMOGRAPHIC_LISTS; l++) {
+            const DemographicList *list = demographic_list(l);
+            record->field[FIRST_DEMOGRAPHIC_FIELD + list->filter] =
+                list->codes[1 + next((uint32_t)list->choice_count - 1)];
+        }
+        record->field[Q32] = 76990 + next(612);
+    }
+    store_replace(&buffer);
+    survey_filled = record_data();
+}
+
+void BM_whole_survey_plain_pass(benchmark::State &state)
+{
+    fill_survey();
+    for (auto _ : state) {
+        const int32_t *fields = record_data()->field;
+        size_t n = (size_t)record_count() * RECORD_FIELDS;
+        uint32_t sum = 0;
+        for (size_t i = 0; i < n; i++)
+            sum += (uint32_t)fields[i];
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetBytesProcessed(state.iterations() * (int64_t)survey_records * RECORD_BYTES);
+}
+BENCHMARK(BM_whole_survey_plain_pass)->Unit(benchmark::kMillisecond);
+
+void BM_whole_survey_pass(benchmark::State &state)
+{
+    fill_survey();
+    const int32_t filters[DEMOGRAPHIC_FIELDS] = {};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(count_whole_survey(filters));
+    state.SetBytesProcessed(state.iterations() * (int64_t)survey_records * RECORD_BYTES);
+}
+BENCHMARK(BM_whole_survey_pass)->Unit(benchmark::kMillisecond);
+
+int count_bytes(void *context, const char *, size_t length)
+{
+    *(size_t *)context += length;
+    return 1;
+}
+
+// The pass and then the table of every question and answer, as
+// quorvel-counts writes it, into a sink that only counts its bytes.
+void BM_whole_survey_table(benchmark::State &state)
+{
+    fill_survey();
+    CountsPlan plan = {COUNTS_RUN, nullptr, nullptr, -1, -1, {}};
+    size_t bytes = 0;
+    for (auto _ : state) {
+        count_whole_survey(plan.filters);
+        emit_survey_table(&plan, count_bytes, &bytes);
+    }
+    benchmark::DoNotOptimize(bytes);
+    state.SetBytesProcessed(state.iterations() * (int64_t)survey_records * RECORD_BYTES);
+}
+BENCHMARK(BM_whole_survey_table)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,285 @@
+// quorvel-counts: the one-pass count of the whole survey against the
+// single-question tally, the arguments, and the program's table and
+// failures.
+#include "survey/counts_program.h"
+
+#include "survey/catalogue.h"
+#include "survey/data_stream.h"
+#include "survey/demographics.h"
+#include "survey/record_file.h"
+#include "survey/whole_survey.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#ifdef QUORVEL_COUNTS_EXE
+#include <sys/wait.h>
+#endif
+
+namespace {
+
+const std::string sample = std::string(QUORVEL_SOURCE_DIR) + "/data/samples/sample-survey.qvd";
+typedef std::vector<const char *> Args;
+
+// The tally of one question's answer, as the window counts it.
+const TallyResult *tally_of(int question, int answer, const int32_t filters[DEMOGRAPHIC_FIELDS])
+{
+    set_question_answer(question_field(question), catalogue_entry(question)->answers[answer].code);
+    set_demographic_filters(filters);
+    clear_tally();
+    tally_records();
+    return tally_result();
+}
+
+TEST(WholeSurvey, EveryAnswerCountsAsTheSingleQuestionTally)
+{
+    // Catalogue codes and codes no list has; zip codes in the table, and
+    // on both sides of it and extreme in more records than first find room.
+    const int32_t codes[] = {1, 1, 1, 2, 2, 2, 3, 4, 5, 6, 9, 10, 11, 12, 99, 0, -3, 55, 127, 128, 1000};
+    const int32_t odd_zips[] = {INT32_MIN, -1, 0, 75201, 99999, INT32_MAX};
+    std::mt19937 random(7);
+    RecordBuffer buffer;
+    ASSERT_EQ(1, buffer_init(&buffer, 3000));
+    for (int r = 0; r < 3000; r++) {
+        RespondentRecord *record = buffer_append(&buffer);
+        for (int32_t &field : record->field)
+            field = codes[random() % (sizeof codes / sizeof codes[0])];
+        record->field[Q32] = r % 50 == 0 ? odd_zips[r / 50 % 6] : 76990 + (int32_t)(random() % 620);
+    }
+    store_replace(&buffer);
+    const int32_t none[DEMOGRAPHIC_FIELDS] = {};
+    const int32_t two[DEMOGRAPHIC_FIELDS] = {1, 0, 0, 2};  // Age 18-29, Sex Female
+    for (const int32_t *filters : {none, two}) {
+        ASSERT_EQ(1, count_whole_survey(filters));
+        for (int q = 0; q < CATALOGUE_SIZE; q++) {
+            for (int a = 0; a < catalogue_entry(q)->answer_count; a++) {
+                SCOPED_TRACE(std::to_string(q) + "/" + std::to_string(a));
+                TallyResult whole;
+                ASSERT_EQ(1, whole_survey_result(q, a, &whole));
+                const TallyResult *one = tally_of(q, a, filters);
+                EXPECT_EQ(0, memcmp(one->counts, whole.counts, sizeof whole.counts));
+                EXPECT_EQ(0, memcmp(one->bases, whole.bases, sizeof whole.bases));
+                EXPECT_EQ(std::make_pair(one->total, one->filtered), std::make_pair(whole.total, whole.filtered));
+                EXPECT_EQ(3000, whole.records);
+                ASSERT_EQ(one->outside_count, whole.outside_count);
+                for (int32_t p = 0; p < whole.outside_count; p++)
+                    EXPECT_EQ(0, memcmp(&one->outside[p], &whole.outside[p], sizeof(OutsideZip)));
+            }
+        }
+        EXPECT_TRUE(filters != none || tally_result()->outside_count > 16);
+    }
+    TallyResult result;
+    EXPECT_EQ(0, whole_survey_result(CATALOGUE_SIZE, 0, &result));
+    EXPECT_EQ(0, whole_survey_result(0, catalogue_entry(0)->answer_count, &result));
+    store_release();
+}
+
+TEST(CountsArguments, QuestionsAnswersAndFiltersByNameTextOrCode)
+{
+    const struct {
+        Args args;
+        int question, answer;
+        std::vector<std::pair<int, int32_t>> filters;  // filter, code
+    } cases[] = {
+        {{"s.qvd"}, -1, -1, {}},
+        {{"S.CSV", "--question", "q34a"}, 22, -1, {}},
+        {{"s.qvd", "--question=Q10", "--answer", "2"}, 0, 1, {}},
+        {{"s.qvd", "--answer", "home or apartment of a friend or family member", "--question", "Q10"}, 0, 1, {}},
+        {{"s.qvd", "--question", "Q16", "--answer=10 or more", "--output", "o.csv"}, 4, 9, {}},
+        {{"s.qvd", "--question", "ALL", "--answer", "all"}, -1, -1, {}},
+        {{"s.qvd", "--filter", "Income=$1,000 - $10,000", "--filter", "# of children=2", "--filter=Q2=4",
+          "--filter", "q4=9", "--filter", "Marital status=Living with partner", "--filter", "Age=All"},
+         -1, -1, {{7, 2}, {6, 2}, {1, 4}, {3, 9}, {4, 2}}},
+    };
+    for (const auto &c : cases) {
+        Args args = c.args;
+        args.insert(args.begin(), "quorvel-counts");
+        CountsPlan plan;
+        char error[COUNTS_ERROR_BYTES] = "";
+        EXPECT_EQ(1, parse_counts_arguments((int)args.size(), args.data(), &plan, error, sizeof error)) << error;
+        EXPECT_EQ(std::make_pair(c.question, c.answer), std::make_pair(plan.question, plan.answer)) << args[1];
+        int32_t filters[DEMOGRAPHIC_FIELDS] = {};
+        for (const auto &filter : c.filters)
+            filters[filter.first] = filter.second;
+        EXPECT_EQ(0, memcmp(filters, plan.filters, sizeof filters));
+        EXPECT_STREQ(plan.question == 4 ? "o.csv" : nullptr, plan.output_path);
+    }
+}
+
+// The counts table's filters cell is settings --filter reads back.
+TEST(CountsArguments, EveryListTextOfTheFiltersCellReadsBack)
+{
+    int32_t codes[DEMOGRAPHIC_FIELDS] = {};
+    char text[FILTER_TEXT_BYTES], error[COUNTS_ERROR_BYTES];
+    format_filter_settings(codes, text, sizeof text);
+    EXPECT_STREQ("all", text);
+    for (int n = 0; n < DEMOGRAPHIC_LISTS; n++) {
+        const DemographicList *list = demographic_list(n);
+        for (int c = 1; c < list->choice_count; c++) {
+            memset(codes, 0, sizeof codes);
+            codes[7] = 2;  // Income $1,000 - $10,000 beside it: commas in a text
+            codes[list->filter] = list->codes[c];
+            format_filter_settings(codes, text, sizeof text);
+            int32_t read_back[DEMOGRAPHIC_FIELDS] = {}, code;
+            std::string settings = text;
+            for (size_t at = 0, end; at <= settings.size(); at = end + 2) {
+                end = std::min(settings.find("; ", at), settings.size());
+                int filter;
+                ASSERT_EQ(1, parse_filter_setting(settings.substr(at, end - at).c_str(), &filter, &code,
+                                                  error, sizeof error)) << text << ": " << error;
+                read_back[filter] = code;
+            }
+            EXPECT_EQ(0, memcmp(codes, read_back, sizeof codes)) << text;
+        }
+    }
+}
+
+std::string contents(FILE *file)
+{
+    std::string text;
+    rewind(file);
+    for (int c; (c = fgetc(file)) != EOF;)
+        text += (char)c;
+    fclose(file);
+    return text;
+}
+
+std::string file_text(const std::string &path)
+{
+    std::vector<unsigned char> bytes = read_file_bytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Runs the program in-process; its exit status, and what it wrote to
+// standard output and error.
+int run_program(Args args, std::string *out, std::string *err, FILE *out_file = tmpfile())
+{
+    args.insert(args.begin(), "quorvel-counts");
+    FILE *err_file = tmpfile();
+    int status = counts_program((int)args.size(), args.data(), out_file, err_file);
+    *out = contents(out_file);
+    *err = contents(err_file);
+    return status;
+}
+
+TEST(CountsProgram, TheTableIsEachAnswersExportCountsTableInCatalogueOrder)
+{
+    // What Export Counts writes for each question and answer under Age
+    // 30-39 and Sex Female, the header once.
+    ASSERT_EQ(1, read_records(sample.c_str()));
+    const int32_t filters[DEMOGRAPHIC_FIELDS] = {2, 0, 0, 2};
+    std::string expected, one_answer, out, err;
+    for (int q = 0; q < CATALOGUE_SIZE; q++) {
+        for (int a = 0; a < catalogue_entry(q)->answer_count; a++) {
+            std::string block;
+            emit_counts_table(tally_query(), tally_of(q, a, filters), ',',
+                              [](void *to, const char *line, size_t length) {
+                                  ((std::string *)to)->append(line, length);
+                                  return 1;
+                              },
+                              &block);
+            expected += expected.empty() ? block : block.substr(block.find('\n') + 1);
+            one_answer = q == 11 && a == 12 ? block : one_answer;
+        }
+    }
+    std::string path = temp_path("table.csv");
+    const Args whole = {sample.c_str(), "--filter", "Age=30-39", "--filter", "Sex=Female"};
+    Args to_file = whole, chosen = whole;
+    to_file.insert(to_file.end(), {"--output", path.c_str()});
+    chosen.insert(chosen.end(), {"--question", "Q21", "--answer", "No answer/Refused"});
+    const std::pair<Args, std::string> runs[] = {{whole, expected}, {to_file, ""}, {chosen, one_answer}};
+    for (const auto &run : runs) {
+        EXPECT_EQ(COUNTS_DONE, run_program(run.first, &out, &err));
+        EXPECT_TRUE(run.second == out) << run.first.size();
+        EXPECT_EQ("", err);
+    }
+    EXPECT_TRUE(file_text(path) == expected);
+    EXPECT_EQ(COUNTS_DONE, run_program({"--version"}, &out, &err));
+    EXPECT_EQ("quorvel-counts 1.0 beta\n", out);
+    EXPECT_EQ(COUNTS_DONE, run_program({"--bogus=1", "--help"}, &out, &err));
+    EXPECT_EQ(0u, out.find("usage: quorvel-counts DATA [--question Q] [--answer A] [--filter NAME=VALUE]..."));
+
+#ifdef QUORVEL_COUNTS_EXE
+    // The program itself: its standard output and its exit statuses.
+    std::string command = std::string("'") + QUORVEL_COUNTS_EXE + "' '" + sample +
+                          "' --filter Age=30-39 --filter Sex=Female 2>/dev/null >'" + path + "'";
+    for (const auto &c : {std::make_pair(command + " --question Q99", 2), std::make_pair(command, 0)}) {
+        int status = system(c.first.c_str());
+        EXPECT_EQ(c.second, WIFEXITED(status) ? WEXITSTATUS(status) : -1) << c.first;
+        EXPECT_TRUE(file_text(path) == (c.second == COUNTS_DONE ? expected : "")) << c.first;
+    }
+#endif
+    store_release();
+}
+
+TEST(CountsProgram, FailuresSayWhyAndWriteNothing)
+{
+    std::string kept = temp_path("kept.csv"), missing = temp_path("missing.qvd");
+    std::string odd = temp_path("odd.qvd"), bad = temp_path("bad.csv"), out, err;
+    ASSERT_TRUE(write_file_text(odd, std::string(181, '\1')) && write_file_text(bad, "header\n1,2,3\n"));
+    std::string no_folder = temp_path("none") + "/t.csv";
+    const char *q = sample.c_str();
+    const struct {
+        Args args;
+        int status;
+        std::string message;
+        int fault;  // with --output kept; -1: standard output that takes no bytes
+    } cases[] = {
+        {{}, COUNTS_WRONG_ARGUMENT, "no data file given", 0},
+        {{"a.qvd", "b.qvd"}, COUNTS_WRONG_ARGUMENT, "one data file only, not \"a.qvd\" and \"b.qvd\"", 0},
+        {{"a.txt"}, COUNTS_WRONG_ARGUMENT, "the data file \"a.txt\" is neither .qvd nor .csv", 0},
+        {{q, "--question", "Q13"}, COUNTS_WRONG_ARGUMENT, "unknown question \"Q13\"; the questions are Q10, Q11, "
+         "Q12, Q14, Q16, Q17, Q18, Q18A, Q18B, Q19, Q20, Q21, Q22, Q23, Q26, Q27A, Q27B, Q27C, Q27D, Q27E, Q28, "
+         "Q29, Q34A, Q34B, Q34C, Q34D, Q34E, Q34F, Q34G, Q34I, Q35, Q36, Q37, Q38, or all\n", 0},
+        {{q, "--question", "Q10", "--answer", "Own home or apartment"}, COUNTS_WRONG_ARGUMENT,
+         "unknown answer \"Own home or apartment\" of Q10; its answers are 1 \"own home or apartment\", 2 ", 0},
+        {{q, "--question", "Q38", "--answer", "12"}, COUNTS_WRONG_ARGUMENT, "unknown answer \"12\" of Q38;", 0},
+        {{q, "--answer", "1"}, COUNTS_WRONG_ARGUMENT, "--answer needs --question: an answer belongs to one", 0},
+        {{q, "--filter", "Q10=1"}, COUNTS_WRONG_ARGUMENT, "unknown filter \"Q10\"; the filters are Age, Sex, "
+         "Marital status, Children, # of Children, Race, Hispanic, Income, Education, Veteran, or the fields Q1, "
+         "Q2, Q3, Q4, Q5, Q6, Q6A, Q7, Q8, Q9\n", 0},
+        {{q, "--filter", "Sex"}, COUNTS_WRONG_ARGUMENT, "filter \"Sex\" is not NAME=VALUE; the filters are Age,", 0},
+        {{q, "--filter", "Sex=female"}, COUNTS_WRONG_ARGUMENT,
+         "Sex has no \"female\"; its texts are \"All\", \"Male\", \"Female\", \"No answer, Refused\"\n", 0},
+        {{q, "--filter", "Q1=25"}, COUNTS_WRONG_ARGUMENT, "Q1 (Age) has no code \"25\"; its codes are 0 \"All\",", 0},
+        {{q, "--filter", "Sex=Male", "--filter", "Q4=2"}, COUNTS_WRONG_ARGUMENT, "the Sex filter is given twice", 0},
+        {{q, "--output", "a", "--output=b"}, COUNTS_WRONG_ARGUMENT, "--output is given twice", 0},
+        {{q, "--question"}, COUNTS_WRONG_ARGUMENT, "--question needs a value", 0},
+        {{q, "--outputs=x"}, COUNTS_WRONG_ARGUMENT, "unknown option \"--outputs=x\"\nusage: quorvel-counts DATA", 0},
+        {{missing.c_str()}, COUNTS_FAILED, "read_records() - can't open record file: " + missing + "!\n", 0},
+        {{odd.c_str()}, COUNTS_FAILED, "read_records() - not a record file: " + odd + "!\n", 0},
+        {{bad.c_str()}, COUNTS_FAILED, "read_csv_records() - line 2 has 3 cells, not 45: " + bad + "!\n", 0},
+        {{q, "--output", no_folder.c_str()}, COUNTS_FAILED,
+         "write_counts_table() - can't create counts file: " + no_folder + "!\n", 0},
+        {{q}, COUNTS_FAILED, "write_counts_table() - can't write counts file: " + kept + "!\n", FAULT_WRITE},
+        {{q}, COUNTS_FAILED, "write_counts_table() - can't replace counts file: " + kept + "!\n", FAULT_REPLACE},
+        {{q}, COUNTS_FAILED, "write_counts_table() - can't write counts file: standard output!\n", -1},
+    };
+    for (const auto &c : cases) {
+        ASSERT_TRUE(write_file_text(kept, "previous\n"));
+        Args args = c.args;
+        if (c.fault > 0)
+            args.insert(args.end(), {"--output", kept.c_str()});
+        data_stream_inject_fault(c.fault > 0 ? c.fault : FAULT_NONE, 40);
+        EXPECT_EQ(c.status, run_program(args, &out, &err, c.fault < 0 ? fopen(kept.c_str(), "rb") : tmpfile()));
+        data_stream_inject_fault(FAULT_NONE, 0);
+        EXPECT_EQ(0u, err.find("quorvel-counts: " + c.message)) << err;
+        EXPECT_EQ(c.fault < 0 ? "previous\n" : "", out);
+        EXPECT_EQ("previous\n", file_text(kept));
+        EXPECT_EQ(std::vector<std::string>(), files_containing(test_temp_dir(), ".~tmp"));
+    }
+    store_release();
+}
+
+}  // namespace
