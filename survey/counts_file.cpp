@@ -14,22 +14,83 @@ namespace {
 // Every text cell quoted may double in length, plus the quotes.
 enum { QUOTED_BYTES = 2 * FILTER_TEXT_BYTES + 2, LINE_BYTES = 4 * QUOTED_BYTES };
 
-// An empty cell where a share has nothing to be a share of.
-void share_cell(int32_t part, int32_t whole, char *text, size_t size)
+// A line of the table, built in place: the whole survey's table is tens
+// of thousands of lines, too many to format each through printf.
+struct TableLine {
+    char text[LINE_BYTES];
+    size_t used;
+};
+
+// The cells never come near the line's size; were one to, it is cut, and
+// the CR LF still fits.
+void put_bytes(TableLine *line, const char *bytes, size_t length)
 {
-    if (whole == 0)
-        text[0] = '\0';
-    else
-        format_percent(part, whole, text, size);
+    size_t room = sizeof line->text - 2 - line->used;
+    if (length > room)
+        length = room;
+    memcpy(line->text + line->used, bytes, length);
+    line->used += length;
 }
 
-// A percent of the row's statistics; empty where the area has no base.
-void statistic_cell(const AreaRow *row, float percent, char *text, size_t size)
+void put_cell(TableLine *line, char separator, const char *text)
 {
-    if (row->base == 0)
-        text[0] = '\0';
-    else
-        format_percent_value(percent, 2, 0, text, size);
+    put_bytes(line, &separator, 1);
+    put_bytes(line, text, strlen(text));
+}
+
+void put_number_cell(TableLine *line, char separator, int32_t number)
+{
+    char text[16];
+    char *at = text + sizeof text;
+    *--at = '\0';
+    uint32_t magnitude = number < 0 ? 0u - (uint32_t)number : (uint32_t)number;
+    do {
+        *--at = (char)('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
+    if (number < 0)
+        *--at = '-';
+    put_cell(line, separator, at);
+}
+
+// A share, empty where it has nothing to be a share of.
+void put_share_cell(TableLine *line, char separator, int32_t part, int32_t whole)
+{
+    char text[32] = "";
+    if (whole != 0)
+        format_percent(part, whole, text, sizeof text);
+    put_cell(line, separator, text);
+}
+
+// A percent of the row's statistics, empty where the area has no base.
+void put_statistic_cell(TableLine *line, char separator, const AreaRow *row, float percent)
+{
+    char text[32] = "";
+    if (row->base != 0)
+        format_percent_value(percent, 2, 0, text, sizeof text);
+    put_cell(line, separator, text);
+}
+
+// The zip table's coordinates as the table writes them, worked out once.
+struct ZipPlace {
+    char longitude[24];
+    char latitude[24];
+};
+
+const ZipPlace *zip_place(int index)
+{
+    static ZipPlace places[ZIP_SLOTS];
+    static int ready;
+    if (!ready) {
+        for (int i = 0; i < ZIP_SLOTS; i++) {
+            if (!zip_has_location(i))
+                continue;
+            format_degrees(zip_longitude(i), places[i].longitude, sizeof places[i].longitude);
+            format_degrees(zip_latitude(i), places[i].latitude, sizeof places[i].latitude);
+        }
+        ready = 1;
+    }
+    return &places[index];
 }
 
 }  // namespace
@@ -88,37 +149,40 @@ int emit_counts_table(const TallyQuery *query, const TallyResult *result, char s
     quote_cell(words.answer, separator, answer, sizeof answer);
     quote_cell(settings, separator, filters, sizeof filters);
 
-    char line[LINE_BYTES];
-    int length = snprintf(line, sizeof line, "%s\r\n", counts_table_header);
+    TableLine line;
+    line.used = 0;
+    put_bytes(&line, counts_table_header, strlen(counts_table_header));
     // The column names hold no separator of either kind.
-    for (int c = 0; c < length; c++)
-        if (line[c] == ',')
-            line[c] = separator;
-    if (!emit(context, line, (size_t)length))
+    for (size_t c = 0; c < line.used; c++)
+        if (line.text[c] == ',')
+            line.text[c] = separator;
+    memcpy(line.text + line.used, "\r\n", 2);
+    if (!emit(context, line.text, line.used + 2))
         return 0;
     const char s = separator;
     AreaCursor cursor;
     start_area_rows(&cursor, zip_has_location);
     AreaRow row;
     while (next_area_row(result, &cursor, &row)) {
-        char longitude[24] = "", latitude[24] = "", of_area[16], of_total[16];
-        if (zip_has_location(row.index)) {
-            format_degrees(zip_longitude(row.index), longitude, sizeof longitude);
-            format_degrees(zip_latitude(row.index), latitude, sizeof latitude);
-        }
-        share_cell(row.matching, row.base, of_area, sizeof of_area);
-        share_cell(row.matching, result->total, of_total, sizeof of_total);
-        char low[16], high[16], average[16], difference[16];
-        statistic_cell(&row, row.low, low, sizeof low);
-        statistic_cell(&row, row.high, high, sizeof high);
-        statistic_cell(&row, row.average, average, sizeof average);
-        statistic_cell(&row, row.difference, difference, sizeof difference);
-        length = snprintf(line, sizeof line,
-                          "%s%c%s%c%s%c%d%c%s%c%s%c%d%c%d%c%s%c%s%c%s%c%s%c%s%c%s%c%s\r\n", question, s,
-                          answer, s, filters, s, (int)row.zip_code, s, longitude, s, latitude, s,
-                          (int)row.base, s, (int)row.matching, s, of_area, s, of_total, s, low, s,
-                          high, s, average, s, difference, s, comparison_text(row.compared));
-        if (!emit(context, line, (size_t)length))
+        line.used = 0;
+        put_bytes(&line, question, strlen(question));
+        put_cell(&line, s, answer);
+        put_cell(&line, s, filters);
+        put_number_cell(&line, s, row.zip_code);
+        int located = row.index >= 0 && zip_has_location(row.index);
+        put_cell(&line, s, located ? zip_place(row.index)->longitude : "");
+        put_cell(&line, s, located ? zip_place(row.index)->latitude : "");
+        put_number_cell(&line, s, row.base);
+        put_number_cell(&line, s, row.matching);
+        put_share_cell(&line, s, row.matching, row.base);
+        put_share_cell(&line, s, row.matching, result->total);
+        put_statistic_cell(&line, s, &row, row.low);
+        put_statistic_cell(&line, s, &row, row.high);
+        put_statistic_cell(&line, s, &row, row.average);
+        put_statistic_cell(&line, s, &row, row.difference);
+        put_cell(&line, s, comparison_text(row.compared));
+        memcpy(line.text + line.used, "\r\n", 2);
+        if (!emit(context, line.text, line.used + 2))
             return 0;
     }
     return 1;

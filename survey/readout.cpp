@@ -95,11 +95,32 @@ void format_percent_value(float percent, int decimals, int sign, char *text, siz
     if (!(magnitude < 1e12))
         magnitude = 0.0;  // no percent is this large; never print garbage
     long long units = (long long)nearbyint(magnitude * (double)scale);
-    const char *prefix = units == 0 ? "" : percent < 0.0f ? "-" : sign ? "+" : "";
-    if (decimals == 0)
-        snprintf(text, size, "%s%lld", prefix, units);
-    else
-        snprintf(text, size, "%s%lld.%0*lld", prefix, units / scale, decimals, units % scale);
+    // The digits by hand, last first: tables print this tens of thousands
+    // of times.
+    int zero = units == 0;
+    char digits[40];
+    char *at = digits + sizeof digits;
+    for (int place = 0; place < decimals; place++) {
+        *--at = (char)('0' + units % 10);
+        units /= 10;
+    }
+    if (decimals > 0)
+        *--at = '.';
+    do {
+        *--at = (char)('0' + units % 10);
+        units /= 10;
+    } while (units > 0);
+    if (!zero && percent < 0.0f)
+        *--at = '-';
+    else if (!zero && sign)
+        *--at = '+';
+    if (size == 0)
+        return;
+    size_t length = (size_t)(digits + sizeof digits - at);
+    if (length >= size)
+        length = size - 1;
+    memcpy(text, at, length);
+    text[length] = '\0';
 }
 
 void describe_query(const TallyQuery *query, QueryText *text)
