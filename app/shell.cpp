@@ -393,7 +393,7 @@ void on_command(WPARAM wparam)
     case CMD_SAVE_SNAPSHOT: save_snapshot(); break;
     case CMD_PRINT: print_view(); break;
     case CMD_COPY_MAP: copy_map(); break;
-    case CMD_COPY_COUNTS: copy_counts(); break;
+    case CMD_COPY_COUNTS: copy_counts(main_window_handle); break;
     case CMD_QUIT: quit_application(); break;
     case CMD_SHOW_DEMOGRAPHICS: show_panel(PANEL_DEMOGRAPHICS); break;
     case CMD_SHOW_QUESTION: show_panel(PANEL_QUESTION); break;

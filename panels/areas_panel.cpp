@@ -308,7 +308,7 @@ int copy_area_rows(void)
         }
     }
     GlobalUnlock(item.memory);
-    return put_on_clipboard("copy_area_rows", &item, 1);
+    return put_on_clipboard(panel_handle, "copy_area_rows", &item, 1);
 }
 
 INT_PTR CALLBACK areas_panel_proc(HWND panel, UINT message, WPARAM wparam, LPARAM lparam)

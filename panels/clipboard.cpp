@@ -3,7 +3,6 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "app/shell.h"
 #include "survey/counts_file.h"
 #include "survey/tally.h"
 
@@ -56,7 +55,7 @@ HGLOBAL counts_text(char separator)
 
 }  // namespace
 
-void copy_counts(void)
+void copy_counts(HWND owner)
 {
     ClipboardItem items[2] = {{CF_TEXT, counts_text('\t')}, {0, nullptr}};
     if (!items[0].memory)
@@ -66,7 +65,7 @@ void copy_counts(void)
         GlobalFree(items[0].memory);
         return;
     }
-    put_on_clipboard("copy_counts", items, 2);
+    put_on_clipboard(owner, "copy_counts", items, 2);
 }
 
 HGLOBAL clipboard_memory(const char *routine, size_t bytes)
@@ -79,11 +78,11 @@ HGLOBAL clipboard_memory(const char *routine, size_t bytes)
     return memory;
 }
 
-int put_on_clipboard(const char *routine, ClipboardItem *items, int count)
+int put_on_clipboard(HWND owner, const char *routine, ClipboardItem *items, int count)
 {
     int opened = 0;
     for (int attempt = 0; attempt < OPEN_TRIES && !opened; attempt++) {
-        opened = OpenClipboard(main_window());
+        opened = OpenClipboard(owner);
         if (!opened)
             Sleep(OPEN_PAUSE_MS);
     }

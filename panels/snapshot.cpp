@@ -185,7 +185,7 @@ void copy_map(void)
             uint8_t *at = (uint8_t *)GlobalLock(dib.memory);
             emit_dib(&image, copy_to, &at);
             GlobalUnlock(dib.memory);
-            put_on_clipboard("copy_map", &dib, 1);
+            put_on_clipboard(main_window(), "copy_map", &dib, 1);
         }
     }
     image_free(&image);
