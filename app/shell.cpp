@@ -181,14 +181,16 @@ void on_drop_files(HDROP drop)
 }
 
 // The menus' shortcuts are keys pressed in the main window or its panels,
-// but never taken from a control that edits text or lists rows: Ctrl+C
-// there copies what it holds.
+// but plain Ctrl+C is left to a control that edits text or lists rows: it
+// copies what the control holds.
 int is_shortcut_key(const MSG *message)
 {
+    if (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN)
+        return 0;
     char class_name[32] = "";
-    if ((message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN) ||
-        !GetClassNameA(message->hwnd, class_name, sizeof class_name) ||
-        lstrcmpiA(class_name, "Edit") == 0 || lstrcmpiA(class_name, "SysListView32") == 0)
+    if (message->wParam == 'C' && GetKeyState(VK_SHIFT) >= 0 &&
+        GetClassNameA(message->hwnd, class_name, sizeof class_name) &&
+        (lstrcmpiA(class_name, "Edit") == 0 || lstrcmpiA(class_name, "SysListView32") == 0))
         return 0;
     HWND root = GetAncestor(message->hwnd, GA_ROOT);
     for (int p = 0; p < PANEL_COUNT; p++)

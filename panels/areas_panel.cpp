@@ -275,7 +275,9 @@ void on_list_notify(NMHDR *header)
     case LVN_COLUMNCLICK: on_column_click(((NMLISTVIEW *)header)->iSubItem); break;
     case NM_DBLCLK: go_to_row(((NMITEMACTIVATE *)header)->iItem); break;
     case LVN_KEYDOWN:
-        if (((NMLVKEYDOWN *)header)->wVKey == 'C' && GetKeyState(VK_CONTROL) < 0)
+        // Ctrl+Shift+C is the shell's Copy Counts.
+        if (((NMLVKEYDOWN *)header)->wVKey == 'C' && GetKeyState(VK_CONTROL) < 0 &&
+            GetKeyState(VK_SHIFT) >= 0)
             copy_area_rows();
         break;
     default: break;
