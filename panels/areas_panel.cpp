@@ -284,6 +284,22 @@ void on_list_notify(NMHDR *header)
     }
 }
 
+// The header line and the rows the list marks with the LVNI_ flags.
+int fill_area_rows(void *which, ClipboardCursor *cursor)
+{
+    char line[AREA_LINE_BYTES];
+    area_header_line(line, sizeof line);
+    int written = write_clipboard_bytes(cursor, line, strlen(line));
+    for (int at = -1;
+         written && (at = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)at, *(UINT *)which)) != -1;) {
+        if (const AreaRow *row = item_row(at)) {
+            area_row_line(row, line, sizeof line);
+            written = write_clipboard_bytes(cursor, line, strlen(line));
+        }
+    }
+    return written;
+}
+
 }  // namespace
 
 int copy_area_rows(void)
@@ -293,24 +309,9 @@ int copy_area_rows(void)
     int selected = (int)SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0);
     UINT which = selected > 0 ? LVNI_SELECTED : LVNI_ALL;
     int lines = (selected > 0 ? selected : item_count()) + 1;
-    size_t size = (size_t)lines * AREA_LINE_BYTES + 1;
-    ClipboardItem item = {CF_TEXT, clipboard_memory("copy_area_rows", size)};
-    char *text = item.memory ? (char *)GlobalLock(item.memory) : nullptr;
-    if (!text) {
-        if (item.memory)
-            GlobalFree(item.memory);
-        return 0;
-    }
-    area_header_line(text, size);
-    size_t used = strlen(text);
-    for (int at = -1; (at = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)at, which)) != -1;) {
-        if (const AreaRow *row = item_row(at)) {
-            area_row_line(row, text + used, size - used);
-            used += strlen(text + used);
-        }
-    }
-    GlobalUnlock(item.memory);
-    return put_on_clipboard(panel_handle, "copy_area_rows", &item, 1);
+    ClipboardItem item = {CF_TEXT, clipboard_memory("copy_area_rows", (size_t)lines * AREA_LINE_BYTES + 1,
+                                                    fill_area_rows, &which)};
+    return item.memory && put_on_clipboard(panel_handle, "copy_area_rows", &item, 1);
 }
 
 INT_PTR CALLBACK areas_panel_proc(HWND panel, UINT message, WPARAM wparam, LPARAM lparam)
