@@ -237,11 +237,12 @@ void select_row_area(int item)
     following = 0;
 }
 
-// Enter or a double click: what Find Zip does with the row's zip code.
+// Enter or a double click: what Find Zip does with the row's zip code,
+// where the map has a place for it.
 void go_to_row(int item)
 {
     const AreaRow *row = item_row(item);
-    if (row)
+    if (row && zip_has_location(row->index))
         go_to_zip(row->zip_code);
 }
 
