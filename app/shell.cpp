@@ -223,15 +223,24 @@ void place_panels(void)
 {
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
-    WINDOWPLACEMENT placement = {};
-    placement.length = sizeof placement;
-    if (!GetMonitorInfoA(MonitorFromWindow(main_window_handle, MONITOR_DEFAULTTONEAREST), &monitor) ||
-        !GetWindowPlacement(main_window_handle, &placement))
+    if (!GetMonitorInfoA(MonitorFromWindow(main_window_handle, MONITOR_DEFAULTTONEAREST), &monitor))
         return;
-    // The restored rectangle counts from the work area's corner.
-    RECT window = placement.rcNormalPosition;
-    OffsetRect(&window, monitor.rcWork.left - monitor.rcMonitor.left,
-               monitor.rcWork.top - monitor.rcMonitor.top);
+    RECT window;
+    if (IsIconic(main_window_handle)) {
+        WINDOWPLACEMENT placement = {};
+        placement.length = sizeof placement;
+        if (!GetWindowPlacement(main_window_handle, &placement))
+            return;
+        // The restored rectangle counts from the work area's corner; a
+        // window that was maximised comes back over the whole work area.
+        window = placement.rcNormalPosition;
+        OffsetRect(&window, monitor.rcWork.left - monitor.rcMonitor.left,
+                   monitor.rcWork.top - monitor.rcMonitor.top);
+        if (placement.flags & WPF_RESTORETOMAXIMIZED)
+            window = monitor.rcWork;
+    } else if (!GetWindowRect(main_window_handle, &window)) {
+        return;
+    }
     // The restored window's title and menu bar.
     RECT bars = {0, 0, 0, 0};
     AdjustWindowRectEx(&bars, (DWORD)GetWindowLongA(main_window_handle, GWL_STYLE) & ~WS_MINIMIZE,

@@ -823,6 +823,15 @@ TEST_F(Shell, QuitAndClosingTheWindowBothExitWithZero)
     EXPECT_EQ(0u, run_program_and_end_it(exe, work_dir(), WM_CLOSE, 0, &error_shown, restore,
                                          "", SW_SHOWMINNOACTIVE));
     EXPECT_FALSE(error_shown);
+    // Started maximised, the panels keep off the title and menu bar of the
+    // window as it shows.
+    const auto maximised = [](const ProcessWindows &program) {
+        EXPECT_TRUE(IsZoomed(program.main));
+        expect_panels_tidy(program.main, program_panels(program.process), "?????");
+    };
+    EXPECT_EQ(0u, run_program_and_end_it(exe, work_dir(), WM_CLOSE, 0, &error_shown, maximised,
+                                         "", SW_SHOWMAXIMIZED));
+    EXPECT_FALSE(error_shown);
 }
 
 // The "Saved" items restore what a "Default" command replaced; only a fresh
