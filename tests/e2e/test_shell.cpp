@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <GL/gl.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <process.h>
 #include <shellapi.h>
@@ -1014,6 +1015,11 @@ TEST_F(Shell, AtOneHundredFortyFourDpiThePanelsGrowAndAPressPicksItsBar)
             EXPECT_GT((theirs.right - theirs.left) * 4, (ours.right - ours.left) * 5) << "not 144 DPI";
             // The Areas panel, hidden at start, finds no free room at this size.
             expect_panels_tidy(program.main, panels, "????~");
+            // The readout's width limit grows with its text too.
+            HWND tip = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr);
+            while (tip && GetWindow(tip, GW_OWNER) != program.main)
+                tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr);
+            EXPECT_EQ(780, SendMessageA(tip, TTM_GETMAXTIPWIDTH, 0, 0));
 
             // Zip 77005 has no neighbour within three pixels of the start view.
             RECT client;
