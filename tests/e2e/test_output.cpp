@@ -617,10 +617,10 @@ TEST_F(Output, SnapshotEqualsTheFrameAtEvenAndOddWidths)
         std::vector<uint8_t> file = file_bytes(path), dib = clipboard_bytes(CF_DIB);
         ASSERT_GE(dib.size(), file.size() - 14);
         EXPECT_TRUE(std::equal(file.begin() + 14, file.end(), dib.begin()));
-        // As a PNG, its type chosen or typed: the same pixels, at 96 DPI
-        // (3780 pixels per metre in its pHYs chunk).
+        // As a PNG, its type chosen or typed (in any case): the same pixels,
+        // at 96 DPI (3780 pixels per metre in its pHYs chunk).
         std::string png = work_path("shot-" + std::to_string(width));
-        answer_file_dialog(width == 1000 ? png : png + ".png", width == 1000 ? 2 : 1);
+        answer_file_dialog(width == 1000 ? png : png + ".PNG", width == 1000 ? 2 : 1);
         send_command(CMD_SAVE_SNAPSHOT);
         int png_width = 0, png_height = 0;
         file = file_bytes(png + ".png");
