@@ -439,6 +439,7 @@ TEST_F(Shell, AFileDroppedOnTheWindowOpensAsTheMenusWouldOpenIt)
     EXPECT_TRUE(GetWindowLongA(main_window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     std::string csv = work_path("dropped.csv"), qvd = work_path("dropped.qvd");
     std::string notes = work_path("notes.txt"), bad = work_path("not records.qvd");
+    std::string longer = work_path(std::string(260, 'x') + ".qvd");
     use_records({respondent(77010)});
     ASSERT_EQ(1, write_csv_records(csv.c_str()));
     use_records({respondent(77002), respondent(77002), respondent(77005)});
@@ -447,8 +448,9 @@ TEST_F(Shell, AFileDroppedOnTheWindowOpensAsTheMenusWouldOpenIt)
     write_file_bytes(bad, {1, 2, 3});
     use_records({});
     // Dropped at the start view, the data moves the view to the Survey Area;
-    // a view the user set stays.  Two files, another kind of file or a file
-    // that holds no records: a message, and the data set and view stay.
+    // a view the user set stays.  Two files, another kind of file, a name
+    // too long or a file that holds no records: a message, and the data set
+    // and view stay.
     const struct {
         std::vector<std::string> files;
         std::string said;
@@ -456,6 +458,7 @@ TEST_F(Shell, AFileDroppedOnTheWindowOpensAsTheMenusWouldOpenIt)
     } drops[] = {{{qvd}, "Load complete", 3}, {{csv}, "Import complete", 1},
                  {{qvd, csv}, "on_drop_files() - 2 files dropped: drop one .qvd or .csv file!\n", 1},
                  {{notes}, "open_data_file() - not a .qvd or .csv file: " + notes + "!\n", 1},
+                 {{longer}, "open_data_file() - name longer than 255 characters: " + longer + "!\n", 1},
                  {{bad}, "read_records() - not a record file: " + bad + "!\n", 1}};
     for (const auto &drop : drops) {
         message_boxes().clear();
