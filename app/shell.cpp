@@ -181,14 +181,16 @@ void on_drop_files(HDROP drop)
 }
 
 // The menus' shortcuts are keys pressed in the main window or its panels,
-// but never taken from a control that edits text or lists rows: Ctrl+C
-// there copies what it holds.
+// but plain Ctrl+C is left to a control that edits text or lists rows: it
+// copies what the control holds.
 int is_shortcut_key(const MSG *message)
 {
+    if (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN)
+        return 0;
     char class_name[32] = "";
-    if ((message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN) ||
-        !GetClassNameA(message->hwnd, class_name, sizeof class_name) ||
-        lstrcmpiA(class_name, "Edit") == 0 || lstrcmpiA(class_name, "SysListView32") == 0)
+    if (message->wParam == 'C' && GetKeyState(VK_SHIFT) >= 0 &&
+        GetClassNameA(message->hwnd, class_name, sizeof class_name) &&
+        (lstrcmpiA(class_name, "Edit") == 0 || lstrcmpiA(class_name, "SysListView32") == 0))
         return 0;
     HWND root = GetAncestor(message->hwnd, GA_ROOT);
     for (int p = 0; p < PANEL_COUNT; p++)
@@ -221,15 +223,24 @@ void place_panels(void)
 {
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
-    WINDOWPLACEMENT placement = {};
-    placement.length = sizeof placement;
-    if (!GetMonitorInfoA(MonitorFromWindow(main_window_handle, MONITOR_DEFAULTTONEAREST), &monitor) ||
-        !GetWindowPlacement(main_window_handle, &placement))
+    if (!GetMonitorInfoA(MonitorFromWindow(main_window_handle, MONITOR_DEFAULTTONEAREST), &monitor))
         return;
-    // The restored rectangle counts from the work area's corner.
-    RECT window = placement.rcNormalPosition;
-    OffsetRect(&window, monitor.rcWork.left - monitor.rcMonitor.left,
-               monitor.rcWork.top - monitor.rcMonitor.top);
+    RECT window;
+    if (IsIconic(main_window_handle)) {
+        WINDOWPLACEMENT placement = {};
+        placement.length = sizeof placement;
+        if (!GetWindowPlacement(main_window_handle, &placement))
+            return;
+        // The restored rectangle counts from the work area's corner; a
+        // window that was maximised comes back over the whole work area.
+        window = placement.rcNormalPosition;
+        OffsetRect(&window, monitor.rcWork.left - monitor.rcMonitor.left,
+                   monitor.rcWork.top - monitor.rcMonitor.top);
+        if (placement.flags & WPF_RESTORETOMAXIMIZED)
+            window = monitor.rcWork;
+    } else if (!GetWindowRect(main_window_handle, &window)) {
+        return;
+    }
     // The restored window's title and menu bar.
     RECT bars = {0, 0, 0, 0};
     AdjustWindowRectEx(&bars, (DWORD)GetWindowLongA(main_window_handle, GWL_STYLE) & ~WS_MINIMIZE,

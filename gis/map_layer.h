@@ -29,7 +29,8 @@ void drawn_bar_heights(float heights[]);
 void set_bar_colors(int colors);
 int bar_colors(void);
 
-// The selected zip index, -1 for none.  Only select_zip changes it.
+// The selected zip index, -1 for none.  Picking a bar, Find Zip and the
+// Areas list change it through select_zip or select_zip_quietly.
 int selected_zip(void);
 void set_selected_zip(int index);
 

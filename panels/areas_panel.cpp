@@ -237,11 +237,12 @@ void select_row_area(int item)
     following = 0;
 }
 
-// Enter or a double click: what Find Zip does with the row's zip code.
+// Enter or a double click: what Find Zip does with the row's zip code,
+// where the map has a place for it.
 void go_to_row(int item)
 {
     const AreaRow *row = item_row(item);
-    if (row)
+    if (row && zip_has_location(row->index))
         go_to_zip(row->zip_code);
 }
 
@@ -275,11 +276,29 @@ void on_list_notify(NMHDR *header)
     case LVN_COLUMNCLICK: on_column_click(((NMLISTVIEW *)header)->iSubItem); break;
     case NM_DBLCLK: go_to_row(((NMITEMACTIVATE *)header)->iItem); break;
     case LVN_KEYDOWN:
-        if (((NMLVKEYDOWN *)header)->wVKey == 'C' && GetKeyState(VK_CONTROL) < 0)
+        // Ctrl+Shift+C is the shell's Copy Counts.
+        if (((NMLVKEYDOWN *)header)->wVKey == 'C' && GetKeyState(VK_CONTROL) < 0 &&
+            GetKeyState(VK_SHIFT) >= 0)
             copy_area_rows();
         break;
     default: break;
     }
+}
+
+// The header line and the rows the list marks with the LVNI_ flags.
+int fill_area_rows(void *which, ClipboardCursor *cursor)
+{
+    char line[AREA_LINE_BYTES];
+    area_header_line(line, sizeof line);
+    int written = write_clipboard_bytes(cursor, line, strlen(line));
+    for (int at = -1;
+         written && (at = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)at, *(UINT *)which)) != -1;) {
+        if (const AreaRow *row = item_row(at)) {
+            area_row_line(row, line, sizeof line);
+            written = write_clipboard_bytes(cursor, line, strlen(line));
+        }
+    }
+    return written;
 }
 
 }  // namespace
@@ -291,24 +310,9 @@ int copy_area_rows(void)
     int selected = (int)SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0);
     UINT which = selected > 0 ? LVNI_SELECTED : LVNI_ALL;
     int lines = (selected > 0 ? selected : item_count()) + 1;
-    size_t size = (size_t)lines * AREA_LINE_BYTES + 1;
-    ClipboardItem item = {CF_TEXT, clipboard_memory("copy_area_rows", size)};
-    char *text = item.memory ? (char *)GlobalLock(item.memory) : nullptr;
-    if (!text) {
-        if (item.memory)
-            GlobalFree(item.memory);
-        return 0;
-    }
-    area_header_line(text, size);
-    size_t used = strlen(text);
-    for (int at = -1; (at = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)at, which)) != -1;) {
-        if (const AreaRow *row = item_row(at)) {
-            area_row_line(row, text + used, size - used);
-            used += strlen(text + used);
-        }
-    }
-    GlobalUnlock(item.memory);
-    return put_on_clipboard(panel_handle, "copy_area_rows", &item, 1);
+    ClipboardItem item = {CF_TEXT, clipboard_memory("copy_area_rows", (size_t)lines * AREA_LINE_BYTES + 1,
+                                                    fill_area_rows, &which)};
+    return item.memory && put_on_clipboard(panel_handle, "copy_area_rows", &item, 1);
 }
 
 INT_PTR CALLBACK areas_panel_proc(HWND panel, UINT message, WPARAM wparam, LPARAM lparam)

@@ -26,12 +26,15 @@ int count_bytes(void *context, const char *, size_t length)
     return 1;
 }
 
-int copy_bytes(void *context, const char *line, size_t length)
+int write_counts_line(void *cursor, const char *line, size_t length)
 {
-    char **at = (char **)context;
-    memcpy(*at, line, length);
-    *at += length;
-    return 1;
+    return write_clipboard_bytes(cursor, line, length);
+}
+
+int fill_counts(void *separator, ClipboardCursor *cursor)
+{
+    return emit_counts_table(tally_query(), tally_result(), *(const char *)separator,
+                             write_counts_line, cursor);
 }
 
 // The counts table with the separator, NUL-terminated, in clipboard
@@ -44,13 +47,7 @@ HGLOBAL counts_text(char separator)
         clipboard_error("copy_counts", "not enough memory for the counts table");
         return nullptr;
     }
-    HGLOBAL memory = clipboard_memory("copy_counts", length + 1);
-    if (!memory)
-        return nullptr;
-    char *at = (char *)GlobalLock(memory);
-    emit_counts_table(tally_query(), tally_result(), separator, copy_bytes, &at);
-    GlobalUnlock(memory);
-    return memory;
+    return clipboard_memory("copy_counts", length + 1, fill_counts, &separator);
 }
 
 }  // namespace
@@ -68,14 +65,40 @@ void copy_counts(HWND owner)
     put_on_clipboard(owner, "copy_counts", items, 2);
 }
 
-HGLOBAL clipboard_memory(const char *routine, size_t bytes)
+int write_clipboard_bytes(void *cursor, const void *bytes, size_t size)
+{
+    ClipboardCursor *to = (ClipboardCursor *)cursor;
+    if (size > to->left)
+        return 0;
+    memcpy(to->at, bytes, size);
+    to->at += size;
+    to->left -= size;
+    return 1;
+}
+
+HGLOBAL clipboard_memory(const char *routine, size_t bytes, ClipboardFill fill, void *context)
 {
     HGLOBAL memory = nullptr;
     if (failing_memory == 0 || --failing_memory > 0)
         memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
-    if (!memory)
+    if (!memory) {
         clipboard_error(routine, "not enough memory for the clipboard");
-    return memory;
+        return nullptr;
+    }
+    ClipboardCursor cursor = {(uint8_t *)GlobalLock(memory), bytes};
+    const char *failure = nullptr;
+    if (!cursor.at) {
+        failure = "can't lock the clipboard's memory";
+    } else {
+        if (!fill(context, &cursor))
+            failure = "can't write what goes on the clipboard";
+        GlobalUnlock(memory);
+    }
+    if (!failure)
+        return memory;
+    GlobalFree(memory);
+    clipboard_error(routine, failure);
+    return nullptr;
 }
 
 int put_on_clipboard(HWND owner, const char *routine, ClipboardItem *items, int count)

@@ -33,10 +33,11 @@ void set_filter(const FileType *types, int count)
     }
 }
 
+// File names are caseless: "Map.PNG" ends in ".png".
 int ends_with(const char *name, const char *extension)
 {
     size_t length = strlen(name), extension_length = strlen(extension);
-    return length >= extension_length && strcmp(name + length - extension_length, extension) == 0;
+    return length >= extension_length && lstrcmpiA(name + length - extension_length, extension) == 0;
 }
 
 // Remembers the chosen file's folder (with its trailing backslash) as the

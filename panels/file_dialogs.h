@@ -10,8 +10,8 @@ void init_file_dialogs(HWND owner);
 // user cancelled; `path` is then unchanged.  Both put the working
 // directory back to the one at start-up.
 int choose_open_file(char *path, const char *extension);
-// As above; the path then ends in the extension, which is appended when
-// the chosen name lacks it.  A name too long to take the extension is
+// As above; the path then ends in the extension, in any case, which is
+// appended when the chosen name lacks it.  A name too long to take the extension is
 // refused with a message; when the name with the extension added is an
 // existing file, the user is asked before it is replaced, and No returns 0.
 int choose_save_file(char *path, const char *extension);
@@ -22,6 +22,7 @@ struct FileType {
     const char *extension;  // ".png"
 };
 // As choose_save_file, with the types to choose from, the first chosen at
-// start.  A name that ends in one of their extensions is of that type; any
-// other gets the extension of the type chosen.  *type receives the index.
+// start.  A name that ends in one of their extensions, in any case, is of
+// that type; any other gets the extension of the type chosen.  *type
+// receives the index.
 int choose_save_file_of_type(char *path, const FileType *types, int count, int *type);

@@ -74,12 +74,9 @@ int screen_dpi(void)
     return dpi > 0 ? dpi : 96;
 }
 
-int copy_to(void *context, const void *bytes, size_t size)
+int fill_dib(void *image, ClipboardCursor *cursor)
 {
-    uint8_t **at = (uint8_t **)context;
-    memcpy(*at, bytes, size);
-    *at += size;
-    return 1;
+    return emit_dib((const RgbImage *)image, write_clipboard_bytes, cursor);
 }
 
 void restart_timer(void)
@@ -180,13 +177,9 @@ void copy_map(void)
     if (!capture_view(&image)) {
         MessageBoxA(nullptr, "copy_map() - can't capture the map view!\n", "ERROR!", MB_OK);
     } else {
-        ClipboardItem dib = {CF_DIB, clipboard_memory("copy_map", (size_t)dib_bytes(&image))};
-        if (dib.memory) {
-            uint8_t *at = (uint8_t *)GlobalLock(dib.memory);
-            emit_dib(&image, copy_to, &at);
-            GlobalUnlock(dib.memory);
+        ClipboardItem dib = {CF_DIB, clipboard_memory("copy_map", (size_t)dib_bytes(&image), fill_dib, &image)};
+        if (dib.memory)
             put_on_clipboard(main_window(), "copy_map", &dib, 1);
-        }
     }
     image_free(&image);
     restart_timer();

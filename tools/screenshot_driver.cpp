@@ -15,14 +15,12 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "resources/resource.h"
+#include "survey/area_list.h"
+
 namespace {
 
 const char main_title[] = "Quorvel 1.0 beta";
-const int find_zip_box = 1023;
-const int show_areas_panel = 55;
-const int color_against_average = 57;
-const int areas_list = 1060;
-const int versus_average_column = 5;
 const int explorer_name_box = 0x47C;
 const int classic_name_box = 0x480;
 
@@ -98,12 +96,12 @@ int load_data(DWORD process, HWND main_window, const char *data_file)
 // Types the zip into Find Zip and leaves the box, as Tab or Enter would.
 int find_zip(DWORD process, const char *zip)
 {
-    HWND panel = wait_for_window(process, "Question Panel", nullptr, find_zip_box);
+    HWND panel = wait_for_window(process, "Question Panel", nullptr, IDC_FIND_ZIP);
     if (!panel)
         return 0;
-    HWND box = GetDlgItem(panel, find_zip_box);
+    HWND box = GetDlgItem(panel, IDC_FIND_ZIP);
     SendMessageA(box, WM_SETTEXT, 0, (LPARAM)zip);
-    SendMessageA(panel, WM_COMMAND, MAKEWPARAM(find_zip_box, EN_KILLFOCUS), (LPARAM)box);
+    SendMessageA(panel, WM_COMMAND, MAKEWPARAM(IDC_FIND_ZIP, EN_KILLFOCUS), (LPARAM)box);
     Sleep(500);
     return 1;
 }
@@ -113,16 +111,16 @@ int find_zip(DWORD process, const char *zip)
 // pages the list up to its top.
 int show_areas_sorted(DWORD process, HWND main_window)
 {
-    PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(show_areas_panel, 0), 0);
-    HWND panel = wait_for_window(process, "Areas Panel", nullptr, areas_list);
+    PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(CMD_SHOW_AREAS, 0), 0);
+    HWND panel = wait_for_window(process, "Areas Panel", nullptr, IDC_AREAS_LIST);
     if (!panel)
         return 0;
-    HWND list = GetDlgItem(panel, areas_list);
+    HWND list = GetDlgItem(panel, IDC_AREAS_LIST);
     HWND header = (HWND)SendMessageA(list, LVM_GETHEADER, 0, 0);
     int x = 0;
-    for (int c = 0; c < versus_average_column; c++)
+    for (int c = 0; c < AREA_VERSUS_AVERAGE; c++)
         x += (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, (WPARAM)c, 0);
-    x += (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, (WPARAM)versus_average_column, 0) / 2;
+    x += (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, (WPARAM)AREA_VERSUS_AVERAGE, 0) / 2;
     for (int click = 0; click < 2; click++) {
         PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 5));
         PostMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(x, 5));
@@ -195,7 +193,7 @@ int main(int argc, char **argv)
     PostMessageA(main_window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, client.bottom - 20));
     PostMessageA(main_window, WM_LBUTTONUP, 0, MAKELPARAM(20, client.bottom - 20));
     Sleep(300);
-    PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(color_against_average, 0), 0);
+    PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(CMD_COLOR_AVERAGE, 0), 0);
     if (!show_areas_sorted(process, main_window))
         return fail("no Areas panel");
     // Without a window manager Wine stacks the window just activated by the

@@ -20,6 +20,9 @@ int margin = margin_96;
 int padding = padding_96;
 
 int shown = 1;
+// The window's device context the font is made for, kept so that a font
+// the driver refused is tried again when the legend is next laid out.
+HDC font_dc;
 int font_ready;
 int char_widths[LEGEND_FONT_LISTS];
 int line_height;
@@ -40,12 +43,12 @@ int make_font_lists(HDC dc, int first, int count)
            wglUseFontBitmapsA(dc, (DWORD)first, (DWORD)count, (DWORD)(LIST_LEGEND_FONT + first));
 }
 
-}  // namespace
-
-int make_legend_font(HDC dc)
+// The font's lists and widths for font_dc; 1 once they are made.
+int make_font(void)
 {
-    if (font_ready)
-        return 1;
+    HDC dc = font_dc;
+    if (font_ready || !dc)
+        return font_ready;
     int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     if (dpi <= 0)
         dpi = 96;
@@ -81,8 +84,6 @@ int make_legend_font(HDC dc)
     return font_ready;
 }
 
-namespace {
-
 // How many characters of the text fit in `room` pixels, and their width.
 int fitting_length(const char *text, int room, int *width)
 {
@@ -100,7 +101,7 @@ int fitting_length(const char *text, int room, int *width)
 // The legend's text and its box; 0 when there is nothing to draw.
 int lay_out(LegendText *legend, RECT *box)
 {
-    if (!shown || !font_ready)
+    if (!shown || !make_font())
         return 0;
     build_legend(tally_query(), tally_result(), bar_mode(), bar_colors(), selected_zip(), legend);
     // A line too long for the window is cut at its edge, never wrapped.
@@ -123,6 +124,12 @@ int lay_out(LegendText *legend, RECT *box)
 }
 
 }  // namespace
+
+int make_legend_font(HDC dc)
+{
+    font_dc = dc;
+    return make_font();
+}
 
 void set_legend_shown(int on)
 {
@@ -201,4 +208,5 @@ void release_legend_font(void)
     if (font_ready)
         glDeleteLists(LIST_LEGEND_FONT, LEGEND_FONT_LISTS);
     font_ready = 0;
+    font_dc = nullptr;
 }

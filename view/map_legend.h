@@ -22,7 +22,8 @@ int legend_box(RECT *box);
 // Bitmap display lists of the legend's font, as the window's device context
 // `dc` draws it at its DPI, in the current OpenGL context, and the widths
 // that lay the text out.  1, or 0 when the driver offers no font lists;
-// until it succeeds the legend shows nothing.
+// the legend then keeps `dc`, tries again each time it is laid out and
+// shows nothing until the font is made.
 int make_legend_font(HDC dc);
-// Deletes the font's display lists.
+// Deletes the font's display lists and forgets the device context.
 void release_legend_font(void);

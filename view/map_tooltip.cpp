@@ -21,6 +21,8 @@ LPARAM resting_at;
 // Keeps the tip clear of the cursor, so it never takes the mouse.
 const int cursor_gap_x = 16;
 const int cursor_gap_y = 20;
+// Pixels at 96 DPI.
+const int max_tip_width_96 = 520;
 
 TOOLINFOA tool(void)
 {
@@ -58,8 +60,13 @@ void create_map_tooltip(HWND owner)
     TOOLINFOA info = tool();
     SendMessageA(tooltip, TTM_ADDTOOLA, 0, (LPARAM)&info);
     // A width limit lets each line of the readout take its own line, and
-    // leaves the longest, the interval's, whole.
-    SendMessageA(tooltip, TTM_SETMAXTIPWIDTH, 0, 520);
+    // leaves the longest, the interval's, whole; the text grows with the
+    // screen's DPI, so the limit does too.
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    SendMessageA(tooltip, TTM_SETMAXTIPWIDTH, 0, MulDiv(max_tip_width_96, dpi > 0 ? dpi : 96, 96));
     add_map_change_handler(follow_map_change);
 }
 

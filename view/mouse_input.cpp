@@ -4,6 +4,7 @@
 
 #include "app/shell.h"
 #include "gis/map_layer.h"
+#include "gis/zip_table.h"
 #include "panels/info_panel.h"
 #include "panels/question_panel.h"
 #include "survey/readout.h"
@@ -102,7 +103,7 @@ void on_key_up(WPARAM)
 
 void select_zip_quietly(int index)
 {
-    set_selected_zip(index < 0 || index >= ZIP_SLOTS ? -1 : index);
+    set_selected_zip(zip_has_location(index) ? index : -1);
     refresh_map();
     show_selected_zip();
 }

@@ -250,6 +250,15 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
     std::string all = copy_with_ctrl_c();
     EXPECT_EQ(0u, all.find(titles + "77001\t4\t0\t0.00%\t"));
     EXPECT_EQ(areas_item_count() + 1, (int)std::count(all.begin(), all.end(), '\n'));
+    // 77001 has no place on the map: its row selects no bar, and Enter on
+    // it neither moves the view nor says "No data..".
+    view = *current_map_view();
+    ListView_SetItemState(areas_list(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_EQ(-1, selected_zip());
+    EXPECT_EQ("", item_text(question_panel(), IDC_FIND_ZIP));
+    key_stroke(VK_RETURN, 0);
+    EXPECT_EQ("77001", selected_areas_row()[0]);
+    EXPECT_TRUE(message_boxes().empty() && same_view(view, *current_map_view()));
     EXPECT_EQ(log + selection_report(8, 77004, 1, "12.50"), info_log_text());
 }
 

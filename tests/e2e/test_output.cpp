@@ -436,9 +436,9 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
     std::string expected =
         counts_table_of(count, staying + "home or apartment of a friend or family member,Age=30-39; Sex=Female,");
     EXPECT_EQ(expected, text_of(path));
-    // Copy Counts (Ctrl+Shift+C in a panel): the file's bytes as "Csv", and
-    // the table as text with tabs.
-    SetFocus(GetDlgItem(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_SEX));
+    // Copy Counts (Ctrl+Shift+C, also in the Find Zip box): the file's bytes
+    // as "Csv", and the table as text with tabs.
+    SetFocus(GetDlgItem(panel_window(PANEL_QUESTION), IDC_FIND_ZIP));
     control_key_stroke('C', true);
     EXPECT_EQ(expected, clipboard_text(RegisterClipboardFormatA("Csv")));
     std::string tabbed = clipboard_text(CF_TEXT), header = counts_table_header;
@@ -481,6 +481,11 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
     }
     click_areas_header(AREA_ZIP);
     EXPECT_EQ(std::to_string(count.areas.begin()->first), areas_row(0)[0]);
+    // Ctrl+Shift+C in the list is Copy Counts, not a copy of its rows.
+    SetFocus(areas_list());
+    control_key_stroke('C', true);
+    EXPECT_EQ(counts_table_of(count, staying + "home or apartment of a friend or family member,Age=30-39,"),
+              clipboard_text(RegisterClipboardFormatA("Csv")));
 
     // Everyone who owns a home, with no filter: the zip codes off the map
     // (75201 with 5 of 921, 77600) have their lines, as every zip code of a
@@ -612,10 +617,10 @@ TEST_F(Output, SnapshotEqualsTheFrameAtEvenAndOddWidths)
         std::vector<uint8_t> file = file_bytes(path), dib = clipboard_bytes(CF_DIB);
         ASSERT_GE(dib.size(), file.size() - 14);
         EXPECT_TRUE(std::equal(file.begin() + 14, file.end(), dib.begin()));
-        // As a PNG, its type chosen or typed: the same pixels, at 96 DPI
-        // (3780 pixels per metre in its pHYs chunk).
+        // As a PNG, its type chosen or typed (in any case): the same pixels,
+        // at 96 DPI (3780 pixels per metre in its pHYs chunk).
         std::string png = work_path("shot-" + std::to_string(width));
-        answer_file_dialog(width == 1000 ? png : png + ".png", width == 1000 ? 2 : 1);
+        answer_file_dialog(width == 1000 ? png : png + ".PNG", width == 1000 ? 2 : 1);
         send_command(CMD_SAVE_SNAPSHOT);
         int png_width = 0, png_height = 0;
         file = file_bytes(png + ".png");

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <GL/gl.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <process.h>
 #include <shellapi.h>
@@ -438,6 +439,7 @@ TEST_F(Shell, AFileDroppedOnTheWindowOpensAsTheMenusWouldOpenIt)
     EXPECT_TRUE(GetWindowLongA(main_window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     std::string csv = work_path("dropped.csv"), qvd = work_path("dropped.qvd");
     std::string notes = work_path("notes.txt"), bad = work_path("not records.qvd");
+    std::string longer = work_path(std::string(260, 'x') + ".qvd");
     use_records({respondent(77010)});
     ASSERT_EQ(1, write_csv_records(csv.c_str()));
     use_records({respondent(77002), respondent(77002), respondent(77005)});
@@ -446,8 +448,9 @@ TEST_F(Shell, AFileDroppedOnTheWindowOpensAsTheMenusWouldOpenIt)
     write_file_bytes(bad, {1, 2, 3});
     use_records({});
     // Dropped at the start view, the data moves the view to the Survey Area;
-    // a view the user set stays.  Two files, another kind of file or a file
-    // that holds no records: a message, and the data set and view stay.
+    // a view the user set stays.  Two files, another kind of file, a name
+    // too long or a file that holds no records: a message, and the data set
+    // and view stay.
     const struct {
         std::vector<std::string> files;
         std::string said;
@@ -455,6 +458,7 @@ TEST_F(Shell, AFileDroppedOnTheWindowOpensAsTheMenusWouldOpenIt)
     } drops[] = {{{qvd}, "Load complete", 3}, {{csv}, "Import complete", 1},
                  {{qvd, csv}, "on_drop_files() - 2 files dropped: drop one .qvd or .csv file!\n", 1},
                  {{notes}, "open_data_file() - not a .qvd or .csv file: " + notes + "!\n", 1},
+                 {{longer}, "open_data_file() - name longer than 255 characters: " + longer + "!\n", 1},
                  {{bad}, "read_records() - not a record file: " + bad + "!\n", 1}};
     for (const auto &drop : drops) {
         message_boxes().clear();
@@ -823,6 +827,15 @@ TEST_F(Shell, QuitAndClosingTheWindowBothExitWithZero)
     EXPECT_EQ(0u, run_program_and_end_it(exe, work_dir(), WM_CLOSE, 0, &error_shown, restore,
                                          "", SW_SHOWMINNOACTIVE));
     EXPECT_FALSE(error_shown);
+    // Started maximised, the panels keep off the title and menu bar of the
+    // window as it shows.
+    const auto maximised = [](const ProcessWindows &program) {
+        EXPECT_TRUE(IsZoomed(program.main));
+        expect_panels_tidy(program.main, program_panels(program.process), "?????");
+    };
+    EXPECT_EQ(0u, run_program_and_end_it(exe, work_dir(), WM_CLOSE, 0, &error_shown, maximised,
+                                         "", SW_SHOWMAXIMIZED));
+    EXPECT_FALSE(error_shown);
 }
 
 // The "Saved" items restore what a "Default" command replaced; only a fresh
@@ -1005,6 +1018,11 @@ TEST_F(Shell, AtOneHundredFortyFourDpiThePanelsGrowAndAPressPicksItsBar)
             EXPECT_GT((theirs.right - theirs.left) * 4, (ours.right - ours.left) * 5) << "not 144 DPI";
             // The Areas panel, hidden at start, finds no free room at this size.
             expect_panels_tidy(program.main, panels, "????~");
+            // The readout's width limit grows with its text too.
+            HWND tip = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr);
+            while (tip && GetWindow(tip, GW_OWNER) != program.main)
+                tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr);
+            EXPECT_EQ(780, SendMessageA(tip, TTM_GETMAXTIPWIDTH, 0, 0));
 
             // Zip 77005 has no neighbour within three pixels of the start view.
             RECT client;
