@@ -15,7 +15,9 @@ enum AreaColumn {
 
 enum {
     AREA_CELL_BYTES = 32,
-    AREA_LINE_BYTES = AREA_COLUMNS * AREA_CELL_BYTES
+    // Every cell at its longest with its tab (the last with CR), then LF
+    // and NUL.
+    AREA_LINE_BYTES = AREA_COLUMNS * AREA_CELL_BYTES + 2
 };
 
 // "Zip", "Respondents", ... ; "" outside the columns.
