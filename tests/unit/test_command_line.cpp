@@ -1,6 +1,7 @@
 // Files given from outside the menus: the kind a name's extension makes it,
 // the one name a command line may hold, and the refusals' words.
 #include "app/command_line.h"
+#include "survey/data_file_kind.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,8 @@ TEST(CommandLine, OneNameQuotedOrNotAndTheKindOfFile)
     // command line (a drop's are checked where a file is dropped).
     EXPECT_TRUE(data_file_kind("C:\\data\\Survey.QVD") == DATA_FILE_RECORDS &&
                 data_file_kind("answers.Csv") == DATA_FILE_CSV);
-    for (const char *other : {"survey.qvd.txt", "qvd", "C:\\data.qvd\\notes", ""})
+    for (const char *other :
+         {"survey.qvd.txt", ".qvd", "C:\\data\\.CSV", "/data/.csv", "C:\\data.qvd\\notes", ""})
         EXPECT_EQ(DATA_FILE_OTHER, data_file_kind(other)) << other;
     char text[256];
     open_refusal_text(REFUSE_COMMAND_LINE, "a.qvd b.qvd", text, sizeof text);
