@@ -188,11 +188,6 @@ int write_to_file(void *out, const char *line, size_t length)
     return fwrite(line, 1, length, (FILE *)out) == length || cant_write();
 }
 
-int write_to_data_stream(void *, const char *line, size_t length)
-{
-    return data_stream_write(line, length);
-}
-
 int report(FILE *err, const char *text)
 {
     fprintf(err, "quorvel-counts: %s", text);
@@ -215,7 +210,7 @@ int run(const CountsPlan *plan, FILE *out, FILE *err)
     int written = count_whole_survey(plan->filters);
     if (plan->output_path) {
         written = written && data_stream_create(plan->output_path);
-        if (written && !emit_survey_table(plan, write_to_data_stream, nullptr)) {
+        if (written && !emit_survey_table(plan, write_counts_line, nullptr)) {
             data_stream_discard();
             written = 0;
         }

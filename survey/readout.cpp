@@ -221,9 +221,7 @@ void area_readout(const TallyResult *result, int mode, int index, char *text, si
     format_percent_value(row.low, 1, 0, low, sizeof low);
     format_percent_value(row.high, 1, 0, high, sizeof high);
     format_percent_value(row.average, 1, 0, average, sizeof average);
-    const char *relation = row.compared == COMPARED_ABOVE   ? "above"
-                           : row.compared == COMPARED_BELOW ? "below"
-                                                            : "not different from";
-    snprintf(text + used, size - used, "\r\n95%% interval %s\x96%s%%; %s the %s%% average%s", low,
-             high, relation, average, row.few ? "\r\nfew respondents" : "");
+    snprintf(text + used, size - used, "\r\n95%% interval %s\x96%s%%; %s%s the %s%% average%s", low,
+             high, comparison_text(row.compared), row.compared == COMPARED_NOT_DIFFERENT ? " from" : "",
+             average, row.few ? "\r\nfew respondents" : "");
 }
