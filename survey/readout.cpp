@@ -166,8 +166,7 @@ void build_legend(const TallyQuery *query, const TallyResult *result, int mode, 
                  "Faint bars: fewer than %d respondents in the area", (int)LOW_BASE);
     if (colors == COLORS_AVERAGE) {
         char average[16];
-        format_percent_value(share_percent(result->total, result->filtered), 1, 0, average,
-                             sizeof average);
+        format_percent_value(average_percent(result), 1, 0, average, sizeof average);
         snprintf(legend->line[n++], LEGEND_LINE_BYTES,
                  "orange: above the %s%% average (95%% interval); purple: below", average);
     }

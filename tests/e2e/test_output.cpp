@@ -317,7 +317,8 @@ SampleCount count_sample(int answer, int age, int sex)
 
 // An area's Wilson score interval, found as the roots of
 // (k/n - p)^2 = z^2 p (1 - p) / n, and how it lies against the average;
-// percents in single precision, as they are shown.
+// percents in single precision, as they are shown, the difference that of
+// the share and the average shown.
 struct SampleStatistics {
     float low, high, difference;
     const char *compared;
@@ -328,7 +329,8 @@ SampleStatistics statistics_of(const SampleArea &area, const SampleCount &count)
     const double z = 1.959964, k = area.matching, n = area.base, average = (double)count.total / count.filtered;
     double root = z * sqrt(z * z + 4.0 * k * (n - k) / n), centre = 2.0 * k + z * z, width = 2.0 * (n + z * z);
     double low = (centre - root) / width, high = (centre + root) / width;
-    return {(float)(low * 100.0), (float)(high * 100.0), (float)((k / n - average) * 100.0),
+    float difference = (float)k * 100.0f / (float)n - (float)count.total * 100.0f / (float)count.filtered;
+    return {(float)(low * 100.0), (float)(high * 100.0), difference,
             low > average ? "above" : high < average ? "below" : "not different"};
 }
 

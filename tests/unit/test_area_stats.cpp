@@ -33,6 +33,8 @@ TEST(AreaStats, RowsCompareEachIntervalWithTheAverage)
                  {1, 1, "20.65", "100.00", "+30.23", COMPARED_NOT_DIFFERENT, 1},
                  {30, 29, "83.33", "99.41", "+26.89", COMPARED_ABOVE, 0},
                  {29, 5, "7.60", "34.55", "-52.53", COMPARED_BELOW, 1},
+                 // 90.51% - 69.77%: +20.74, where the exact proportions give +20.73.
+                 {453, 410, "87.46", "92.88", "+20.74", COMPARED_ABOVE, 0},
                  {0, 0, "0.00", "0.00", "0.00", COMPARED_NONE, 1}};
     TallyResult result = {};
     result.total = 921;
