@@ -524,25 +524,13 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
         EXPECT_EQ((size_t)std::count(lines.begin(), lines.end(), '\n'), carried) << words;
     }
 
-    // A wrong argument, data that cannot be read, an output that cannot be
-    // written: the exit status, the window's reason, and nothing written.
-    const std::string none = work_path("none.qvd"), folder = work_path("none\\t.csv");
-    const struct {
-        std::string arguments;
-        DWORD status;
-        std::string message;
-    } failures[] = {
-        {quoted(sample) + " --question Q99 --output" + quoted(table), 2, "unknown question \"Q99\"; the questions"},
-        {quoted(none) + " --output" + quoted(table), 1, "read_records() - can't open record file: " + none + "!"},
-        {quoted(sample) + " --output" + quoted(folder), 1,
-         "write_counts_table() - can't create counts file: " + folder + "!"},
-    };
-    for (const auto &failure : failures) {
-        EXPECT_EQ(failure.status, run_counts(failure.arguments, &out, &err));
-        EXPECT_EQ(0u, err.find("quorvel-counts: " + failure.message)) << err;
-        EXPECT_EQ("", out);
-        EXPECT_TRUE(whole == text_of(table));
-    }
+    // Data that cannot be read: exit status 1, the window's reason, and
+    // nothing written (the other failures are checked in the core's tests).
+    const std::string none = work_path("none.qvd");
+    EXPECT_EQ(1u, run_counts(quoted(none) + " --output" + quoted(table), &out, &err));
+    EXPECT_EQ(0u, err.find("quorvel-counts: read_records() - can't open record file: " + none + "!")) << err;
+    EXPECT_EQ("", out);
+    EXPECT_TRUE(whole == text_of(table));
 }
 
 // Names a user can type, as bytes of the ANSI code page: scripts/test runs
