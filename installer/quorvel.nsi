@@ -167,7 +167,6 @@ Section "Uninstall"
     RMDir "$INSTDIR\data"
     Delete "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR"
-    DeleteRegKey HKLM "${UNINSTALL_KEY}"
 
     ; The .qvd type is removed only while it still opens with this Quorvel;
     ; a program that took it over since keeps it.
@@ -181,4 +180,7 @@ Section "Uninstall"
 associations_changed:
     System::Call '${ASSOCIATIONS_CHANGED}'
 associations_done:
+
+    ; The entry goes last: as long as it is listed, the uninstall is not done.
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

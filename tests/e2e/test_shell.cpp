@@ -1105,8 +1105,8 @@ TEST_F(Shell, TheInstallerInstallsAWorkingProgramAndUninstallsItWhole)
     EXPECT_FALSE(error_shown) << "started elsewhere, the program could not read its base map";
 
     // The uninstaller hands its work to a copy of itself and returns; the
-    // copy removes the shortcut, the entry, the file type and every file
-    // and folder it installed, leaving only the user's own.
+    // copy removes the shortcut, the file type and every file and folder it
+    // installed, leaving only the user's own, and last the entry.
     auto uninstall = [&]() {
         EXPECT_EQ(0, _spawnl(_P_WAIT, uninstaller.c_str(), quoted.c_str(), "/S", nullptr));
         for (int tries = 0; tries < 300 && uninstall_value("DisplayName") != "(missing)"; tries++)
