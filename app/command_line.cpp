@@ -1,6 +1,5 @@
 #include "app/command_line.h"
 
-#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -11,28 +10,7 @@ int blank(char c)
     return c == ' ' || c == '\t';
 }
 
-int ends_with_extension(const char *path, const char *extension)
-{
-    size_t length = strlen(path), extension_length = strlen(extension);
-    if (length < extension_length)
-        return 0;
-    const char *tail = path + length - extension_length;
-    for (size_t i = 0; i < extension_length; i++)
-        if (tolower((unsigned char)tail[i]) != extension[i])
-            return 0;
-    return 1;
-}
-
 }  // namespace
-
-int data_file_kind(const char *path)
-{
-    if (ends_with_extension(path, ".qvd"))
-        return DATA_FILE_RECORDS;
-    if (ends_with_extension(path, ".csv"))
-        return DATA_FILE_CSV;
-    return DATA_FILE_OTHER;
-}
 
 int parse_command_line(const char *line, char *path, size_t size)
 {

@@ -4,10 +4,6 @@
 
 #include <stddef.h>
 
-enum DataFileKind { DATA_FILE_OTHER, DATA_FILE_RECORDS, DATA_FILE_CSV };
-// By the name's extension, in any case: ".qvd" a record file, ".csv" CSV.
-int data_file_kind(const char *path);
-
 enum CommandLineFile {
     COMMAND_LINE_EMPTY,     // no file named
     COMMAND_LINE_FILE,      // the name is in `path`

@@ -19,6 +19,7 @@
 #include "panels/snapshot.h"
 #include "resources/resource.h"
 #include "survey/data_commands.h"
+#include "survey/data_file_kind.h"
 #include "survey/readout.h"
 #include "view/map_legend.h"
 #include "view/map_tooltip.h"

@@ -1,14 +1,15 @@
-; The Quorvel installer: the program, the base map, the sample survey and
-; the user guide in a "Quorvel" folder under Program Files, a Start menu
-; shortcut that starts the program in that folder (where it finds
-; data\maps), the .qvd file type, which Explorer then opens with Quorvel,
-; and an uninstaller registered for Add/Remove Programs.
-; Installing again installs over the installed copy, in its folder.
-; Neither installing nor uninstalling goes ahead while the installed
-; Quorvel runs.  /S installs and uninstalls silently; a silent run that
-; finds Quorvel running ends with exit code 2 and changes nothing (the
-; uninstaller hands its work to a copy of itself, whose exit code comes
-; back only when it runs in place, with _?=<folder>).
+; The Quorvel installer: the program, quorvel-counts.exe, the base map,
+; the sample survey and the user guide in a "Quorvel" folder under Program
+; Files, a Start menu shortcut that starts the program in that folder
+; (where it finds data\maps), the .qvd file type, which Explorer then
+; opens with Quorvel, and an uninstaller registered for Add/Remove
+; Programs.  Installing again installs over the installed copy, in its
+; folder.  Neither installing nor uninstalling goes ahead while the
+; installed quorvel.exe or quorvel-counts.exe runs.  /S installs and
+; uninstalls silently; a silent run that finds either running ends with
+; exit code 2 and changes nothing (the uninstaller hands its work to a
+; copy of itself, whose exit code comes back only when it runs in place,
+; with _?=<folder>).
 ;
 ; scripts/package builds it from the staged package folder:
 ;   makensis -DSTAGE=<folder of quorvel.exe> -DOUTFILE=<setup.exe> installer/quorvel.nsi
@@ -72,23 +73,28 @@ Function skip_when_installed
 FunctionEnd
 
 ; Files of a running program can be neither replaced nor removed, and
-; both would fail quietly.  A running quorvel.exe refuses to be opened for
-; writing, whoever started it; the user closes it and tries again.
+; both would fail quietly.  A running program's file refuses to be opened
+; for writing, whoever started it; the user closes it and tries again.
+!macro JUMP_IF_RUNNING file name
+    StrCpy $1 "${name}"
+    IfFileExists "$INSTDIR\${file}" 0 +5
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${file}" a
+    IfErrors running
+    FileClose $0
+!macroend
+
 !macro CLOSE_QUORVEL_FIRST un
 Function ${un}close_quorvel_first
     check:
-    IfFileExists "$INSTDIR\quorvel.exe" 0 done
-    ClearErrors
-    FileOpen $0 "$INSTDIR\quorvel.exe" a
-    IfErrors running
-    FileClose $0
-    Goto done
+    !insertmacro JUMP_IF_RUNNING "quorvel.exe" "Quorvel"
+    !insertmacro JUMP_IF_RUNNING "quorvel-counts.exe" "quorvel-counts"
+    Return
     running:
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-        "Quorvel is running. Close it, then choose Retry." /SD IDCANCEL IDRETRY check
+        "$1 is running. Close it, then choose Retry." /SD IDCANCEL IDRETRY check
     SetErrorLevel 2
     Quit
-    done:
 FunctionEnd
 !macroend
 !insertmacro CLOSE_QUORVEL_FIRST ""
@@ -161,7 +167,6 @@ Section "Uninstall"
     RMDir "$INSTDIR\data"
     Delete "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR"
-    DeleteRegKey HKLM "${UNINSTALL_KEY}"
 
     ; The .qvd type is removed only while it still opens with this Quorvel;
     ; a program that took it over since keeps it.
@@ -175,4 +180,7 @@ Section "Uninstall"
 associations_changed:
     System::Call '${ASSOCIATIONS_CHANGED}'
 associations_done:
+
+    ; The entry goes last: as long as it is listed, the uninstall is not done.
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

@@ -63,9 +63,8 @@ void area_cell(const AreaRow *row, int column, char *text, size_t size)
         break;
     case AREA_VERSUS_AVERAGE: format_percent_value(row->difference, 1, 1, text, size); break;
     case AREA_NOTE: {
-        const char *side = row->compared == COMPARED_ABOVE   ? "above"
-                           : row->compared == COMPARED_BELOW ? "below"
-                                                             : "";
+        // The note flags what stands out; "not different" does not.
+        const char *side = row->compared == COMPARED_NOT_DIFFERENT ? "" : comparison_text(row->compared);
         snprintf(text, size, "%s%s%s", side, *side && row->few ? ", " : "",
                  row->few ? "few respondents" : "");
         break;

@@ -25,8 +25,7 @@ void describe_area(const TallyResult *result, int32_t zip_code, int index, int32
     row->base = base;
     row->matching = matching;
     row->share = share_percent(matching, base);
-    double average = average_share(result);
-    row->average = share_percent(result->total, result->filtered);
+    row->average = average_percent(result);
     row->few = base < FEW_RESPONDENTS;
     ShareInterval interval;
     if (!wilson_interval(matching, base, &interval)) {
@@ -36,8 +35,10 @@ void describe_area(const TallyResult *result, int32_t zip_code, int index, int32
     }
     row->low = (float)(interval.low * 100.0);
     row->high = (float)(interval.high * 100.0);
-    row->difference = (float)(((double)matching / (double)base - average) * 100.0);
-    row->compared = compare_with_average(&interval, average);
+    // "vs average" is the difference of the two percents shown beside it;
+    // whether the area differs is a statistic, judged on exact proportions.
+    row->difference = row->share - row->average;
+    row->compared = compare_with_average(&interval, average_share(result));
 }
 
 }  // namespace
@@ -83,6 +84,11 @@ const char *comparison_text(int compared)
 double average_share(const TallyResult *result)
 {
     return result->filtered > 0 ? (double)result->total / (double)result->filtered : 0.0;
+}
+
+float average_percent(const TallyResult *result)
+{
+    return share_percent(result->total, result->filtered);
 }
 
 void area_row_of_index(const TallyResult *result, int index, AreaRow *row)

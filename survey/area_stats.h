@@ -1,7 +1,7 @@
 // The areas of the last count as one table: a row per zip code with its
 // base, its count and how sure its share is.  Export Counts, the Areas
-// panel, the readout, the legend and the bar colors all take their
-// numbers from here, so they agree.
+// panel, the readout and the bar colors take each area's statistics from
+// here, and they and the legend take the average from here, so they agree.
 #pragma once
 
 #include <stdint.h>
@@ -33,8 +33,10 @@ int compare_with_average(const ShareInterval *interval, double average);
 const char *comparison_text(int compared);
 
 // The average: the share of all respondents passing the filters who
-// gave the answer, over every zip code; 0 when none passes.
+// gave the answer, over every zip code; 0 when none passes.  As the exact
+// proportion, and in percent as shown (share_percent).
 double average_share(const TallyResult *result);
+float average_percent(const TallyResult *result);
 
 struct AreaRow {
     int32_t zip_code;
@@ -45,8 +47,8 @@ struct AreaRow {
     float share;       // matching of base
     float low, high;   // the share's 95% interval
     float average;     // the average in percent
-    float difference;  // share - average, in percentage points
-    int compared;      // Comparison
+    float difference;  // share - average as shown, in percentage points
+    int compared;      // Comparison, of the exact proportions
     int few;           // base under FEW_RESPONDENTS
 };
 

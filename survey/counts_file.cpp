@@ -188,20 +188,16 @@ int emit_counts_table(const TallyQuery *query, const TallyResult *result, char s
     return 1;
 }
 
-namespace {
-
-int write_to_data_stream(void *, const char *line, size_t length)
+int write_counts_line(void *, const char *line, size_t length)
 {
     return data_stream_write(line, length);
 }
-
-}  // namespace
 
 int write_counts_table(const char *path, const TallyQuery *query, const TallyResult *result)
 {
     if (!data_stream_create(path))
         return 0;
-    if (!emit_counts_table(query, result, ',', write_to_data_stream, nullptr)) {
+    if (!emit_counts_table(query, result, ',', write_counts_line, nullptr)) {
         data_stream_discard();
         return 0;
     }

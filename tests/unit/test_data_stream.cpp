@@ -19,37 +19,6 @@ protected:
     }
 };
 
-// Every piece read_some gives for `text`, asking for `size` bytes at a time.
-std::vector<std::string> read_pieces(const std::string &text, size_t size)
-{
-    std::vector<std::string> pieces;
-    std::string path = temp_path("pieces.txt");
-    if (!write_file_text(path, text) || !data_stream_open_read(path.c_str()))
-        return { "<cannot open>" };
-    std::vector<char> buffer(size);
-    size_t got;
-    while (data_stream_read_some(buffer.data(), size, &got) && got > 0)
-        pieces.push_back(std::string(buffer.data(), got));
-    data_stream_close();
-    return pieces;
-}
-
-TEST_F(DataStreamTest, ReadSomeGivesEveryByteOnceInPiecesOfTheAskedSize)
-{
-    struct Case { const char *name; std::string text; size_t size; std::vector<std::string> pieces; };
-    const Case cases[] = {
-        { "empty file", "", 64, {} },
-        { "pieces and a short last one", "abcdefg\nh\n", 4, { "abcd", "efg\n", "h\n" } },
-        { "exact fit", "abc\n", 4, { "abc\n" } },
-        { "NUL bytes are bytes", std::string("a\0b\n", 4), 64, { std::string("a\0b\n", 4) } },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(c.pieces, read_pieces(c.text, c.size));
-        EXPECT_EQ(DATA_OK, data_stream_failure()) << "the end of a file is no failure";
-    }
-}
-
 TEST_F(DataStreamTest, OpenMissingFileFails)
 {
     EXPECT_EQ(0, data_stream_open_read(temp_path("absent.txt").c_str()));
