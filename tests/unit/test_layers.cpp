@@ -11,13 +11,16 @@
 TEST(Layers, NoFileIncludesFromAHigherLayerBeyondTheKnownReaches)
 {
     const std::string layers[] = {"survey", "gis", "view", "panels", "app"};
-    // "<file> -> <header>"; "<folder>/*" stands for every file of the folder.
+    // "<file> -> <header>", file by file, so that a reach a change removed
+    // cannot come back unseen.
     const std::set<std::string> known = {
         "survey/counts_file.cpp -> gis/zip_table.h", "survey/data_commands.cpp -> gis/map_layer.h",
         "survey/data_commands.cpp -> panels/file_dialogs.h", "gis/gis_panel.cpp -> view/map_view.h",
         "gis/map_layer.cpp -> view/camera.h", "view/mouse_input.cpp -> panels/info_panel.h",
-        "view/mouse_input.cpp -> panels/question_panel.h", "view/* -> app/shell.h",
-        "panels/* -> app/shell.h"};
+        "view/mouse_input.cpp -> panels/question_panel.h", "view/map_view.cpp -> app/shell.h",
+        "view/mouse_input.cpp -> app/shell.h", "panels/demographics_panel.cpp -> app/shell.h",
+        "panels/info_panel.cpp -> app/shell.h", "panels/question_panel.cpp -> app/shell.h",
+        "panels/snapshot.cpp -> app/shell.h"};
     std::set<std::string> reaches;
     for (int from = 0; from < 5; from++) {
         std::string folder = std::string(QUORVEL_SOURCE_DIR) + "/" + layers[from];
@@ -29,8 +32,7 @@ TEST(Layers, NoFileIncludesFromAHigherLayerBeyondTheKnownReaches)
                 std::string header = line.substr(10, line.find('"', 10) - 10);
                 std::string file = layers[from] + "/" + entry.path().filename().string();
                 for (int to = from + 1; to < 5; to++)
-                    if (header.compare(0, layers[to].size() + 1, layers[to] + "/") == 0 &&
-                        !known.count(layers[from] + "/* -> " + header))
+                    if (header.compare(0, layers[to].size() + 1, layers[to] + "/") == 0)
                         reaches.insert(file + " -> " + header);
             }
         }
