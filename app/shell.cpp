@@ -6,21 +6,21 @@
 #include <string.h>
 
 #include "app/command_line.h"
+#include "app/data_commands.h"
 #include "app/panel_layout.h"
-#include "gis/gis_panel.h"
-#include "gis/map_layer.h"
 #include "panels/about_box.h"
 #include "panels/areas_panel.h"
 #include "panels/clipboard.h"
 #include "panels/demographics_panel.h"
 #include "panels/file_dialogs.h"
+#include "panels/gis_panel.h"
 #include "panels/info_panel.h"
 #include "panels/question_panel.h"
 #include "panels/snapshot.h"
 #include "resources/resource.h"
-#include "survey/data_commands.h"
+#include "stats/readout.h"
 #include "survey/data_file_kind.h"
-#include "survey/readout.h"
+#include "view/map_layer.h"
 #include "view/map_legend.h"
 #include "view/map_tooltip.h"
 #include "view/map_view.h"
@@ -29,12 +29,8 @@
 namespace {
 
 HINSTANCE instance_handle;
-HWND main_window_handle;
-HDC window_dc;
-HGLRC gl_context;
 HMENU menu_bar;
 HACCEL shortcuts;
-HWND panels[PANEL_COUNT];
 
 // An item without text is a separator.
 struct MenuItem {
@@ -129,7 +125,7 @@ const PlacedPanel placed_panels[] = {
 
 void show_panel(int panel)
 {
-    ShowWindow(panels[panel], SW_SHOW);
+    ShowWindow(panel_window(panel), SW_SHOW);
 }
 
 // The menu marks follow the state they show.
@@ -195,9 +191,9 @@ int is_shortcut_key(const MSG *message)
         return 0;
     HWND root = GetAncestor(message->hwnd, GA_ROOT);
     for (int p = 0; p < PANEL_COUNT; p++)
-        if (root == panels[p])
+        if (root == panel_window(p))
             return 1;
-    return root == main_window_handle;
+    return root == main_window();
 }
 
 void fail_start(const char *what)
@@ -224,13 +220,13 @@ void place_panels(void)
 {
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoA(MonitorFromWindow(main_window_handle, MONITOR_DEFAULTTONEAREST), &monitor))
+    if (!GetMonitorInfoA(MonitorFromWindow(main_window(), MONITOR_DEFAULTTONEAREST), &monitor))
         return;
     RECT window;
-    if (IsIconic(main_window_handle)) {
+    if (IsIconic(main_window())) {
         WINDOWPLACEMENT placement = {};
         placement.length = sizeof placement;
-        if (!GetWindowPlacement(main_window_handle, &placement))
+        if (!GetWindowPlacement(main_window(), &placement))
             return;
         // The restored rectangle counts from the work area's corner; a
         // window that was maximised comes back over the whole work area.
@@ -239,19 +235,19 @@ void place_panels(void)
                    monitor.rcWork.top - monitor.rcMonitor.top);
         if (placement.flags & WPF_RESTORETOMAXIMIZED)
             window = monitor.rcWork;
-    } else if (!GetWindowRect(main_window_handle, &window)) {
+    } else if (!GetWindowRect(main_window(), &window)) {
         return;
     }
     // The restored window's title and menu bar.
     RECT bars = {0, 0, 0, 0};
-    AdjustWindowRectEx(&bars, (DWORD)GetWindowLongA(main_window_handle, GWL_STYLE) & ~WS_MINIMIZE,
-                       TRUE, (DWORD)GetWindowLongA(main_window_handle, GWL_EXSTYLE));
+    AdjustWindowRectEx(&bars, (DWORD)GetWindowLongA(main_window(), GWL_STYLE) & ~WS_MINIMIZE,
+                       TRUE, (DWORD)GetWindowLongA(main_window(), GWL_EXSTYLE));
     const int client_top = window.top - bars.top;
     const int count = (int)(sizeof placed_panels / sizeof placed_panels[0]);
     PanelRequest requests[count];
     for (int i = 0; i < count; i++) {
         RECT panel;
-        GetWindowRect(panels[placed_panels[i].panel], &panel);
+        GetWindowRect(panel_window(placed_panels[i].panel), &panel);
         requests[i].width = panel.right - panel.left;
         requests[i].height = panel.bottom - panel.top;
         requests[i].side = placed_panels[i].side;
@@ -262,22 +258,14 @@ void place_panels(void)
     PanelPosition positions[count];
     place_panels_apart(&work, &main_area, client_top, requests, count, positions);
     for (int i = 0; i < count; i++)
-        SetWindowPos(panels[placed_panels[i].panel], nullptr, positions[i].x, positions[i].y, 0, 0,
+        SetWindowPos(panel_window(placed_panels[i].panel), nullptr, positions[i].x, positions[i].y, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
 
 HINSTANCE app_instance(void) { return instance_handle; }
-HWND main_window(void) { return main_window_handle; }
-HDC main_window_dc(void) { return window_dc; }
-HGLRC main_gl_context(void) { return gl_context; }
 HMENU file_menu(void) { return popup_menus[FILE_POPUP]; }
-
-HWND panel_window(int panel)
-{
-    return panel >= 0 && panel < PANEL_COUNT ? panels[panel] : nullptr;
-}
 
 ATOM register_main_class(void)
 {
@@ -296,14 +284,15 @@ ATOM register_main_class(void)
 
 int create_main_window(int show_command)
 {
-    main_window_handle = CreateWindowExA(
+    HWND window = CreateWindowExA(
         0, "mainw", "Quorvel 1.0 beta", WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
         CW_USEDEFAULT, 0, 1024, 768, nullptr, nullptr, instance_handle, nullptr);
-    if (!main_window_handle) {
+    if (!window) {
         fail_start("can't create the main window");
         return 0;
     }
-    window_dc = GetDC(main_window_handle);
+    HDC window_dc = GetDC(window);
+    set_main_window(window, window_dc, nullptr);
 
     // The bars are depth-tested, so the format needs a depth buffer.
     PIXELFORMATDESCRIPTOR format = {};
@@ -320,16 +309,17 @@ int create_main_window(int show_command)
     }
     DescribePixelFormat(window_dc, chosen, sizeof format, &format);
 
-    gl_context = wglCreateContext(window_dc);
+    HGLRC gl_context = wglCreateContext(window_dc);
+    set_main_window(window, window_dc, gl_context);
     if (!gl_context || !wglMakeCurrent(window_dc, gl_context)) {
         fail_start("can't create an OpenGL context");
         return 0;
     }
     // The context is current before the first size message arrives, so
     // that message already sets viewport and projection.
-    ShowWindow(main_window_handle, show_command);
-    DragAcceptFiles(main_window_handle, TRUE);
-    SetTimer(main_window_handle, FRAME_TIMER_ID, FRAME_TIMER_MS, nullptr);
+    ShowWindow(window, show_command);
+    DragAcceptFiles(window, TRUE);
+    SetTimer(window, FRAME_TIMER_ID, FRAME_TIMER_MS, nullptr);
     return 1;
 }
 
@@ -349,8 +339,8 @@ void build_menus(void)
     for (int p = 0; p < POPUP_COUNT; p++)
         AppendMenuA(menu_bar, MF_POPUP, (UINT_PTR)popup_menus[p], popups[p].title);
     show_menu_checks();
-    SetMenu(main_window_handle, menu_bar);
-    DrawMenuBar(main_window_handle);
+    SetMenu(main_window(), menu_bar);
+    DrawMenuBar(main_window());
 }
 
 void open_data_file(const char *path, int announce)
@@ -379,14 +369,6 @@ void open_command_line_file(const char *command_line)
     }
 }
 
-void redraw_map(void)
-{
-    if (!main_window_handle)
-        return;
-    draw_frame();
-    present_frame();
-}
-
 void on_command(WPARAM wparam)
 {
     switch (LOWORD(wparam)) {
@@ -405,7 +387,7 @@ void on_command(WPARAM wparam)
     case CMD_SAVE_SNAPSHOT: save_snapshot(); break;
     case CMD_PRINT: print_view(); break;
     case CMD_COPY_MAP: copy_map(); break;
-    case CMD_COPY_COUNTS: copy_counts(main_window_handle); break;
+    case CMD_COPY_COUNTS: copy_counts(main_window()); break;
     case CMD_QUIT: quit_application(); break;
     case CMD_SHOW_DEMOGRAPHICS: show_panel(PANEL_DEMOGRAPHICS); break;
     case CMD_SHOW_QUESTION: show_panel(PANEL_QUESTION); break;
@@ -443,23 +425,21 @@ void on_command(WPARAM wparam)
 
 void quit_application(void)
 {
-    KillTimer(main_window_handle, FRAME_TIMER_ID);
+    KillTimer(main_window(), FRAME_TIMER_ID);
     release_gl_objects();
     for (int p = 0; p < PANEL_COUNT; p++) {
-        DestroyWindow(panels[p]);
-        panels[p] = nullptr;
+        DestroyWindow(panel_window(p));
+        set_panel_window(p, nullptr);
     }
-    DestroyWindow(main_window_handle);
+    DestroyWindow(main_window());
 }
 
 void on_destroy(void)
 {
     wglMakeCurrent(nullptr, nullptr);
-    wglDeleteContext(gl_context);
-    ReleaseDC(main_window_handle, window_dc);
-    gl_context = nullptr;
-    window_dc = nullptr;
-    main_window_handle = nullptr;
+    wglDeleteContext(main_gl_context());
+    ReleaseDC(main_window(), main_window_dc());
+    set_main_window(nullptr, nullptr, nullptr);
     PostQuitMessage(0);
 }
 
@@ -500,15 +480,16 @@ int start_application(HINSTANCE instance, int show_command)
     register_main_class();
     if (!create_main_window(show_command))
         return 0;
-    init_gl_state(window_dc);
+    init_gl_state(main_window_dc());
     build_menus();
     shortcuts = LoadAcceleratorsA(instance_handle, MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    init_file_dialogs(main_window_handle);
+    init_file_dialogs(main_window());
     InitCommonControls();
-    create_map_tooltip(main_window_handle);
+    create_map_tooltip(main_window());
     for (int p = 0; p < PANEL_COUNT; p++)
-        panels[p] = CreateDialogParamA(instance_handle, MAKEINTRESOURCEA(panel_templates[p].template_id),
-                                       main_window_handle, panel_templates[p].procedure, 0);
+        set_panel_window(p, CreateDialogParamA(instance_handle,
+                                               MAKEINTRESOURCEA(panel_templates[p].template_id),
+                                               main_window(), panel_templates[p].procedure, 0));
     place_panels();
     return 1;
 }
@@ -516,10 +497,10 @@ int start_application(HINSTANCE instance, int show_command)
 void route_message(MSG *message)
 {
     if (shortcuts && is_shortcut_key(message) &&
-        TranslateAcceleratorA(main_window_handle, shortcuts, message))
+        TranslateAcceleratorA(main_window(), shortcuts, message))
         return;
     for (int p = 0; p < PANEL_COUNT; p++)
-        if (panels[p] && IsDialogMessageA(panels[p], message))
+        if (panel_window(p) && IsDialogMessageA(panel_window(p), message))
             return;
     TranslateMessage(message);
     DispatchMessageA(message);

@@ -4,16 +4,9 @@
 
 #include <windows.h>
 
-enum Panel {
-    PANEL_DEMOGRAPHICS, PANEL_QUESTION, PANEL_GIS, PANEL_INFO, PANEL_ABOUT, PANEL_AREAS,
-    PANEL_COUNT
-};
+#include "view/app_windows.h"
 
 HINSTANCE app_instance(void);
-HWND main_window(void);
-HDC main_window_dc(void);
-HGLRC main_gl_context(void);
-HWND panel_window(int panel);
 HMENU file_menu(void);
 
 ATOM register_main_class(void);
@@ -33,9 +26,6 @@ int start_application(HINSTANCE instance, int show_command);
 void route_message(MSG *message);
 // Runs the message loop; returns the exit code.
 int run_message_loop(void);
-
-// Draws and shows one frame of the map.
-void redraw_map(void);
 
 // Opens a file named outside the dialogs: a .qvd file loads and a .csv
 // file imports as the menus would; any other is refused with a message.

@@ -1,24 +1,25 @@
 # The Windows side: the application library (shared by quorvel.exe and the
 # end-to-end tests) and the program itself.
 add_library(quorvel_app STATIC
-    app/shell.cpp
+    view/app_windows.cpp
+    view/map_layer.cpp
     view/map_view.cpp
     view/mouse_input.cpp
     view/map_legend.cpp
     view/map_tooltip.cpp
-    gis/map_layer.cpp
-    gis/gis_panel.cpp
     panels/about_box.cpp
     panels/areas_panel.cpp
     panels/clipboard.cpp
     panels/demographics_panel.cpp
     panels/file_dialogs.cpp
+    panels/gis_panel.cpp
     panels/info_panel.cpp
     panels/question_panel.cpp
     panels/snapshot.cpp
-    survey/data_commands.cpp
+    app/shell.cpp
+    app/data_commands.cpp
 )
-target_link_libraries(quorvel_app PUBLIC quorvel_core opengl32 gdi32 comdlg32 comctl32 shell32 user32)
+target_link_libraries(quorvel_app PUBLIC quorvel_window_core opengl32 gdi32 comdlg32 comctl32 shell32 user32)
 target_compile_definitions(quorvel_app PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
 
 # The resource script pulls in these files; a change to one rebuilds it.

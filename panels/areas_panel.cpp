@@ -4,14 +4,14 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "gis/map_layer.h"
 #include "gis/zip_table.h"
 #include "panels/clipboard.h"
 #include "panels/question_panel.h"
 #include "resources/resource.h"
-#include "survey/area_list.h"
-#include "survey/area_stats.h"
+#include "stats/area_list.h"
+#include "stats/area_stats.h"
 #include "survey/tally.h"
+#include "view/map_layer.h"
 #include "view/mouse_input.h"
 
 namespace {

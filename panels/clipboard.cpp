@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "survey/counts_file.h"
+#include "stats/counts_file.h"
 #include "survey/tally.h"
 
 namespace {

@@ -1,10 +1,10 @@
 #include "panels/demographics_panel.h"
 
-#include "app/shell.h"
-#include "gis/map_layer.h"
 #include "resources/resource.h"
 #include "survey/demographics.h"
 #include "survey/tally.h"
+#include "view/app_windows.h"
+#include "view/map_layer.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "app/shell.h"
 #include "panels/file_dialogs.h"
 #include "resources/resource.h"
 #include "survey/data_stream.h"
+#include "view/app_windows.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 
 #include <stdlib.h>
 
-#include "app/shell.h"
-#include "gis/map_layer.h"
 #include "gis/zip_table.h"
 #include "resources/resource.h"
 #include "survey/catalogue.h"
 #include "survey/records.h"
 #include "survey/tally.h"
+#include "view/app_windows.h"
+#include "view/map_layer.h"
 #include "view/map_view.h"
 #include "view/mouse_input.h"
 

@@ -7,11 +7,11 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "app/shell.h"
 #include "gis/png.h"
 #include "panels/clipboard.h"
 #include "panels/file_dialogs.h"
 #include "survey/data_stream.h"
+#include "view/app_windows.h"
 #include "view/map_view.h"
 #include "view/page_layout.h"
 

@@ -1,87 +1,16 @@
 #include "survey/tally.h"
 
-#include <stdlib.h>
 #include <string.h>
+
+#include "survey/outside_zips.h"
 
 namespace {
 
 TallyQuery query;
 TallyResult result;
 
-// The outside zip codes of the count, and an open-addressing index of
-// them: slot -> position + 1, 0 for free, with twice as many slots as
-// there is room for zips, so a probe soon ends.  Both grow as needed, so
-// no zip code is dropped however many the data holds.
-OutsideZip *outside_zips;
-int32_t outside_used;
-int32_t outside_room;
-int32_t *outside_slots;
-int32_t outside_limit;
-
-uint32_t slot_of(int32_t zip_code, int32_t slot_count)
-{
-    return ((uint32_t)zip_code * 2654435761u) & (uint32_t)(slot_count - 1);
-}
-
-void index_outside_zip(int32_t position)
-{
-    int32_t slot_count = 2 * outside_room;
-    uint32_t slot = slot_of(outside_zips[position].zip_code, slot_count);
-    while (outside_slots[slot] != 0)
-        slot = (slot + 1) & (uint32_t)(slot_count - 1);
-    outside_slots[slot] = position + 1;
-}
-
-// Room for twice as many outside zips, or for the first 16; 1 or 0.
-int grow_outside_zips(void)
-{
-    int32_t room = outside_room == 0 ? 16 : 2 * outside_room;
-    if (room > INT32_MAX / 4)
-        return 0;
-    OutsideZip *zips = (OutsideZip *)realloc(outside_zips, (size_t)room * sizeof(OutsideZip));
-    if (!zips)
-        return 0;
-    outside_zips = zips;
-    int32_t *slots = (int32_t *)calloc((size_t)(2 * room), sizeof(int32_t));
-    if (!slots)
-        return 0;
-    free(outside_slots);
-    outside_slots = slots;
-    outside_room = room;
-    for (int32_t p = 0; p < outside_used; p++)
-        index_outside_zip(p);
-    return 1;
-}
-
-// The zip code's entry, made when it is new; null when no memory is left.
-OutsideZip *outside_zip(int32_t zip_code)
-{
-    if (outside_room > 0) {
-        int32_t slot_count = 2 * outside_room;
-        for (uint32_t slot = slot_of(zip_code, slot_count); outside_slots[slot] != 0;
-             slot = (slot + 1) & (uint32_t)(slot_count - 1)) {
-            OutsideZip *zip = &outside_zips[outside_slots[slot] - 1];
-            if (zip->zip_code == zip_code)
-                return zip;
-        }
-    }
-    if (outside_limit > 0 && outside_used >= outside_limit)
-        return nullptr;
-    if (outside_used == outside_room && !grow_outside_zips())
-        return nullptr;
-    OutsideZip *zip = &outside_zips[outside_used];
-    zip->zip_code = zip_code;
-    zip->base = 0;
-    zip->count = 0;
-    index_outside_zip(outside_used++);
-    return zip;
-}
-
-int by_zip_code(const void *a, const void *b)
-{
-    int32_t x = ((const OutsideZip *)a)->zip_code, y = ((const OutsideZip *)b)->zip_code;
-    return (x > y) - (x < y);
-}
+// The zip codes outside the table, with their bases and counts.
+OutsideZips outside_zips = {sizeof(OutsideZip), nullptr, 0, 0, nullptr};
 
 }  // namespace
 
@@ -128,17 +57,10 @@ const TallyResult *tally_result(void)
 void clear_tally(void)
 {
     memset(&result, 0, sizeof result);
-    outside_used = 0;
-    if (outside_slots)
-        memset(outside_slots, 0, (size_t)(2 * outside_room) * sizeof(int32_t));
+    empty_outside_zips(&outside_zips);
 }
 
-void limit_outside_zips(int32_t limit)
-{
-    outside_limit = limit;
-}
-
-void tally_records(void)
+int tally_records(void)
 {
     // The query rarely constrains more than a few fields: list them once,
     // the demographic ones first, so each record is checked against those
@@ -182,11 +104,15 @@ void tally_records(void)
         if (in_range) {
             result.bases[zip_index]++;
         } else {
-            outside = outside_zip(fields[Q32]);
-            if (outside)
-                outside->base++;
-            else
-                result.outside_lost++;
+            outside = (OutsideZip *)outside_zip_entry(&outside_zips, fields[Q32]);
+            if (!outside) {
+                int32_t records_before = result.records;
+                clear_tally();
+                result.records = records_before + count;
+                result.refused = 1;
+                return 0;
+            }
+            outside->base++;
         }
         while (k < active && fields[active_field[k]] == active_code[k])
             k++;
@@ -195,21 +121,16 @@ void tally_records(void)
         total++;
         if (in_range)
             result.counts[zip_index]++;
-        else if (outside)
+        else
             outside->count++;
     }
     result.total = total;
     result.filtered = filtered;
     result.records += count;
 
-    // In numeric order for the readers; the index then follows the new
-    // positions.
-    if (outside_used > 1)
-        qsort(outside_zips, (size_t)outside_used, sizeof(OutsideZip), by_zip_code);
-    if (outside_slots)
-        memset(outside_slots, 0, (size_t)(2 * outside_room) * sizeof(int32_t));
-    for (int32_t p = 0; p < outside_used; p++)
-        index_outside_zip(p);
-    result.outside = outside_zips;
-    result.outside_count = outside_used;
+    // In numeric order for the readers.
+    sort_outside_zips(&outside_zips);
+    result.outside = outside_zips.used > 0 ? (const OutsideZip *)outside_zip_at(&outside_zips, 0) : nullptr;
+    result.outside_count = outside_zips.used;
+    return 1;
 }

@@ -35,9 +35,9 @@ struct TallyResult {
     // until the next count.
     const OutsideZip *outside;
     int32_t outside_count;
-    // Records passing the filters whose outside zip code found no memory
-    // for its line; 0 unless memory ran out.
-    int32_t outside_lost;
+    // 1 when memory for a zip code outside the table ran out: the count
+    // was refused and holds nothing but `records`.
+    int32_t refused;
 };
 
 // The query.  Question fields: all 35 zeroed, then one set.
@@ -53,7 +53,6 @@ void clear_tally(void);
 // Adds every matching record of the store to the result, and every record
 // that passes the demographic filters to its zip's base, in one pass.  A
 // zip code outside 77000..77598 gets its base and count in `outside`.
-void tally_records(void);
-// Test seam: the outside zip codes a count may hold before it finds no
-// more memory for them; 0 for no limit but memory's.
-void limit_outside_zips(int32_t limit);
+// 1, or 0 when memory for those zip codes ran out: then the count is
+// refused whole (`refused`), never given with a zip code missing.
+int tally_records(void);

@@ -16,7 +16,7 @@
 #include <string.h>
 
 #include "resources/resource.h"
-#include "survey/area_list.h"
+#include "stats/area_list.h"
 
 namespace {
 

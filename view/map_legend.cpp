@@ -2,9 +2,9 @@
 
 #include <GL/gl.h>
 
-#include "gis/map_layer.h"
-#include "survey/readout.h"
+#include "stats/readout.h"
 #include "survey/tally.h"
+#include "view/map_layer.h"
 #include "view/map_view.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <commctrl.h>
 #include <string.h>
 
-#include "gis/map_layer.h"
-#include "survey/readout.h"
+#include "stats/readout.h"
 #include "survey/tally.h"
+#include "view/map_layer.h"
 #include "view/mouse_input.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <GL/gl.h>
 #include <string.h>
 
-#include "app/shell.h"
-#include "gis/map_layer.h"
 #include "survey/records.h"
+#include "view/app_windows.h"
+#include "view/map_layer.h"
 #include "view/map_legend.h"
 
 namespace {
@@ -189,6 +189,14 @@ void present_frame(void)
     SwapBuffers(main_window_dc());
     shown = drawn;
     shown_stale = 0;
+}
+
+void redraw_map(void)
+{
+    if (!main_window())
+        return;
+    draw_frame();
+    present_frame();
 }
 
 void on_paint(HWND window, PAINTSTRUCT *paint)

@@ -47,6 +47,8 @@ void on_size(LPARAM size);
 void init_gl_state(HDC dc);
 void draw_frame(void);
 void present_frame(void);
+// Draws and shows one frame, once the main window is there.
+void redraw_map(void);
 void on_paint(HWND window, PAINTSTRUCT *paint);
 // Applies the held navigation arrow; draws only when an arrow is held or
 // the frame shown is out of date.

@@ -2,13 +2,16 @@
 
 #include <stdio.h>
 
-#include "app/shell.h"
-#include "gis/map_layer.h"
 #include "gis/zip_table.h"
+// A selection writes its zip into the Question panel's Find Zip box and
+// its numbers into the Info log, as the program has always done: the one
+// place where the map reaches up into the panels.
 #include "panels/info_panel.h"
 #include "panels/question_panel.h"
-#include "survey/readout.h"
+#include "stats/readout.h"
 #include "survey/tally.h"
+#include "view/app_windows.h"
+#include "view/map_layer.h"
 #include "view/map_view.h"
 
 namespace {

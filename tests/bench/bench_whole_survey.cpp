@@ -1,10 +1,10 @@
 // The whole survey counted in one pass, and its whole table, to be read
 // against BM_plain_pass/records:1000000, a plain pass over as many records.
+#include "cli/counts_program.h"
+#include "stats/whole_survey.h"
 #include "survey/catalogue.h"
-#include "survey/counts_program.h"
 #include "survey/demographics.h"
 #include "survey/records.h"
-#include "survey/whole_survey.h"
 
 #include <benchmark/benchmark.h>
 

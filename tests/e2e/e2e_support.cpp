@@ -14,10 +14,10 @@
 
 #include "app/shell.h"
 #include "gis/bmp.h"
-#include "gis/map_layer.h"
 #include "panels/demographics_panel.h"
 #include "panels/question_panel.h"
 #include "resources/resource.h"
+#include "view/map_layer.h"
 #include "view/map_legend.h"
 #include "view/map_tooltip.h"
 #include "view/map_view.h"

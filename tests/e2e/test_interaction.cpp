@@ -14,7 +14,6 @@
 
 #include "app/shell.h"
 #include "e2e/e2e_support.h"
-#include "gis/map_layer.h"
 #include "gis/zip_table.h"
 #include "panels/info_panel.h"
 #include "panels/question_panel.h"
@@ -22,6 +21,7 @@
 #include "survey/catalogue.h"
 #include "survey/records.h"
 #include "survey/tally.h"
+#include "view/map_layer.h"
 #include "view/map_tooltip.h"
 #include "view/map_view.h"
 #include "view/mouse_input.h"

@@ -20,18 +20,19 @@
 #include "app/shell.h"
 #include "e2e/e2e_support.h"
 #include "gis/bmp.h"
+#include "gis/zip_table.h"
 #include "panels/areas_panel.h"
 #include "panels/clipboard.h"
 #include "panels/info_panel.h"
 #include "panels/question_panel.h"
 #include "panels/snapshot.h"
 #include "resources/resource.h"
-#include "survey/area_list.h"
-#include "survey/counts_file.h"
+#include "stats/area_list.h"
+#include "stats/counts_file.h"
 #include "survey/data_stream.h"
+#include "survey/outside_zips.h"
 #include "survey/records.h"
 #include "survey/tally.h"
-#include "gis/zip_table.h"
 #include "view/map_legend.h"
 #include "view/map_view.h"
 #include "view/page_layout.h"
@@ -706,7 +707,7 @@ TEST_F(Output, ACopyThatCannotBeMadeSaysSoAndLeavesTheClipboard)
     send_command(CMD_COPY_MAP);
     clipboard_fail_memory(2);
     send_command(CMD_COPY_COUNTS);
-    // A table whose lines would not add up to the totals is not copied.
+    // A count refused for want of memory has no table to copy.
     limit_outside_zips(1);
     use_records({respondent(77002), respondent(75201), respondent(77600)});
     send_command(CMD_COPY_COUNTS);

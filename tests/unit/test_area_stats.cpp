@@ -2,10 +2,10 @@
 // published reference values, the average and the comparison with it; the
 // Areas panel's sorting and its notes.  The rows' order is checked with
 // the counts table's.
-#include "survey/area_stats.h"
+#include "stats/area_stats.h"
 
-#include "survey/area_list.h"
-#include "survey/readout.h"
+#include "stats/area_list.h"
+#include "stats/readout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The counts table: its lines and its quoting.  Failed writes are
 // covered with every other writer in test_fault_injection.cpp.
-#include "survey/counts_file.h"
+#include "stats/counts_file.h"
 
 #include "gis/zip_table.h"
 #include "survey/data_stream.h"
@@ -52,8 +52,8 @@ TEST(CountsFile, OneLinePerLocatedOrCountedZipInZipOrder)
                              "77600,,,1,0,0.00,0.00,0.00,79.35,31.25,-31.25,not different\r\n";
     EXPECT_EQ(text.size() - last.size(), text.rfind(last));
 
-    // Lines that would not add up, for want of memory, are refused whole.
-    result.outside_lost = 1;
+    // A count refused for want of memory writes no table.
+    result.refused = 1;
     EXPECT_EQ(0, write_counts_table(path.c_str(), &query, &result));
     EXPECT_EQ(DATA_NO_MEMORY, data_stream_failure());
     EXPECT_EQ(bytes, read_file_bytes(path));

@@ -1,13 +1,13 @@
 // quorvel-counts: the one-pass count of the whole survey against the
 // single-question tally, the arguments, and the program's table and
 // failures.
-#include "survey/counts_program.h"
+#include "cli/counts_program.h"
 
+#include "stats/whole_survey.h"
 #include "survey/catalogue.h"
 #include "survey/data_stream.h"
 #include "survey/demographics.h"
 #include "survey/record_file.h"
-#include "survey/whole_survey.h"
 
 #include "test_support.h"
 

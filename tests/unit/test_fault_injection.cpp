@@ -5,7 +5,7 @@
 // of the user's that carries the temporary file's name is never touched.
 #include "gis/bmp.h"
 #include "gis/png.h"
-#include "survey/counts_file.h"
+#include "stats/counts_file.h"
 #include "survey/csv_file.h"
 #include "survey/data_stream.h"
 #include "survey/record_file.h"

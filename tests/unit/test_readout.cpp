@@ -1,6 +1,6 @@
 // The words and heights the map shows: bar heights in both modes, the
 // legend's lines with the filters in words, and one area's readout.
-#include "survey/readout.h"
+#include "stats/readout.h"
 
 #include <gtest/gtest.h>
 
@@ -137,6 +137,11 @@ TEST(Readout, LegendLinesAndAreaReadout)
     LegendText empty;
     build_legend(&cases[0].query, &result, BARS_COUNT, COLORS_PLAIN, -1, &empty);
     EXPECT_STREQ("No survey loaded: File > Load Data.., or drop a file here", empty.line[3]);
+    // A count refused for want of memory says so rather than show nothing.
+    result.records = 5;
+    result.refused = 1;
+    build_legend(&cases[0].query, &result, BARS_COUNT, COLORS_PLAIN, -1, &empty);
+    EXPECT_STREQ("Not counted: no memory left for the zip codes outside the map", empty.line[3]);
 }
 
 }  // namespace

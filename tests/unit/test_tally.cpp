@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "survey/outside_zips.h"
+
 namespace {
 
 typedef std::vector<std::pair<int, int32_t>> FieldValues;
@@ -252,8 +254,7 @@ TEST_F(TallyTest, OutOfRangeZipsCountInTotalAndTheirOwnLine)
 }
 
 // However many distinct zip codes lie outside the map, each keeps its line,
-// in zip order, also when a second count adds to the first; when memory
-// runs out, the records that found none are counted.
+// in zip order, also when a second count adds to the first.
 TEST_F(TallyTest, EveryOutsideZipKeepsItsLine)
 {
     std::vector<RespondentRecord> records;
@@ -270,12 +271,16 @@ TEST_F(TallyTest, EveryOutsideZipKeepsItsLine)
         wrong += result->outside[i].zip_code != 80000 + i || result->outside[i].base != 4 ||
                  result->outside[i].count != 2;
     EXPECT_EQ(0, wrong);
-    EXPECT_TRUE(result->filtered == 200000 && result->total == 100000 && result->outside_lost == 0);
+    EXPECT_TRUE(result->filtered == 200000 && result->total == 100000 && !result->refused);
+    // When memory for them runs out, the count is refused whole rather
+    // than given with zip codes missing.
     limit_outside_zips(100);
-    count();
+    clear_tally();
+    EXPECT_EQ(0, tally_records());
     limit_outside_zips(0);
-    EXPECT_EQ(100, tally_result()->outside_count);
-    EXPECT_EQ(100000 - 200, tally_result()->outside_lost);
+    EXPECT_TRUE(tally_result()->refused && tally_result()->records == 100000);
+    EXPECT_TRUE(tally_result()->total == 0 && tally_result()->filtered == 0 &&
+                tally_result()->outside_count == 0);
 }
 
 TEST_F(TallyTest, LargeStoreTotalsMatchCounts)

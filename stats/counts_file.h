@@ -23,8 +23,8 @@ void format_degrees(float degrees, char *text, size_t size);
 // interval, average, difference and comparison are empty where the base
 // is 0.  Cells are separated by `separator`: ',' for the CSV file, '\t'
 // for text a spreadsheet pastes as cells.  1, or 0 as soon as `emit`
-// returns 0; 0 before any line (DATA_NO_MEMORY) when the count lost zip
-// codes outside the map for want of memory.
+// returns 0; 0 before any line (DATA_NO_MEMORY) when the count was
+// refused for want of memory.
 typedef int (*CountsLineSink)(void *context, const char *line, size_t length);
 int emit_counts_table(const TallyQuery *query, const TallyResult *result, char separator,
                       CountsLineSink emit, void *context);

@@ -1,15 +1,15 @@
-#include "survey/data_commands.h"
+#include "app/data_commands.h"
 
 #include <windows.h>
 #include <stdio.h>
 
-#include "gis/map_layer.h"
 #include "panels/file_dialogs.h"
-#include "survey/counts_file.h"
+#include "stats/counts_file.h"
 #include "survey/csv_file.h"
 #include "survey/failure_text.h"
 #include "survey/record_file.h"
 #include "survey/tally.h"
+#include "view/map_layer.h"
 
 namespace {
 

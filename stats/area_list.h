@@ -5,7 +5,7 @@
 
 #include <stddef.h>
 
-#include "survey/area_stats.h"
+#include "stats/area_stats.h"
 
 enum AreaColumn {
     AREA_ZIP, AREA_RESPONDENTS, AREA_MATCHING, AREA_SHARE, AREA_INTERVAL, AREA_VERSUS_AVERAGE,

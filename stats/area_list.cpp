@@ -1,9 +1,9 @@
-#include "survey/area_list.h"
+#include "stats/area_list.h"
 
 #include <stdio.h>
 #include <string.h>
 
-#include "survey/readout.h"
+#include "stats/number_format.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "survey/whole_survey.h"
+#include "stats/whole_survey.h"
 
 #include <stdint.h>
 #include <stdlib.h>
@@ -6,6 +6,7 @@
 
 #include "survey/catalogue.h"
 #include "survey/data_stream.h"
+#include "survey/outside_zips.h"
 
 namespace {
 
@@ -38,20 +39,9 @@ uint8_t answer_slot[CATALOGUE_SIZE][LOOKED_UP_CODES];
 int8_t asked_field[CATALOGUE_SIZE];
 int slots_built;
 
-// A record whose zip code lies outside the table: rare, so the pass only
-// notes it, and the records of each such zip code are added up after it.
-struct OutsideRecord {
-    int32_t zip_code;
-    int32_t record;
-};
-OutsideRecord *outside_records;
-int32_t outside_noted;
-int32_t outside_record_room;
-
-// The zip codes outside the table, in zip order, and one question and
-// answer's lines of them, handed out by whole_survey_result.
-OutsideTally *outside;
-int32_t outside_used;
+// The zip codes outside the table, each with its own tally, and one
+// question and answer's lines of them, handed out by whole_survey_result.
+OutsideZips outside = {sizeof(OutsideTally), nullptr, 0, 0, nullptr};
 OutsideZip *outside_lines;
 
 void build_slots(void)
@@ -75,55 +65,17 @@ void add_record(ZipTally *zip, const int32_t *fields)
     }
 }
 
-int note_outside(int32_t zip_code, int32_t record)
+// Room for one line per outside zip code; 1 or 0.
+int make_outside_lines(void)
 {
-    if (outside_noted == outside_record_room) {
-        int32_t room = outside_record_room ? 2 * outside_record_room : 64;
-        if (room > INT32_MAX / 2 || (size_t)room > SIZE_MAX / sizeof(OutsideRecord))
-            return 0;
-        OutsideRecord *grown = (OutsideRecord *)realloc(outside_records, (size_t)room * sizeof(OutsideRecord));
-        if (!grown)
-            return 0;
-        outside_records = grown;
-        outside_record_room = room;
-    }
-    outside_records[outside_noted].zip_code = zip_code;
-    outside_records[outside_noted++].record = record;
-    return 1;
-}
-
-int by_zip_code(const void *a, const void *b)
-{
-    int32_t x = ((const OutsideRecord *)a)->zip_code, y = ((const OutsideRecord *)b)->zip_code;
-    return (x > y) - (x < y);
-}
-
-// A tally per zip code outside the table from the records noted; 1 or 0.
-int tally_outside(const RespondentRecord *records)
-{
-    qsort(outside_records, (size_t)outside_noted, sizeof(OutsideRecord), by_zip_code);
-    int32_t zips = 0;
-    for (int32_t n = 0; n < outside_noted; n++)
-        zips += n == 0 || outside_records[n].zip_code != outside_records[n - 1].zip_code;
-    if (zips == 0)
+    if (outside.used == 0)
         return 1;
-    if ((size_t)zips > SIZE_MAX / sizeof(OutsideTally))
+    if ((size_t)outside.used > SIZE_MAX / sizeof(OutsideZip))
         return 0;
-    OutsideTally *tallies = (OutsideTally *)realloc(outside, (size_t)zips * sizeof(OutsideTally));
-    if (!tallies)
-        return 0;
-    outside = tallies;
-    OutsideZip *lines = (OutsideZip *)realloc(outside_lines, (size_t)zips * sizeof(OutsideZip));
+    OutsideZip *lines = (OutsideZip *)realloc(outside_lines, (size_t)outside.used * sizeof(OutsideZip));
     if (!lines)
         return 0;
     outside_lines = lines;
-    for (int32_t n = 0; n < outside_noted; n++) {
-        if (n == 0 || outside_records[n].zip_code != outside_records[n - 1].zip_code) {
-            memset(&outside[outside_used], 0, sizeof(OutsideTally));
-            outside[outside_used++].zip_code = outside_records[n].zip_code;
-        }
-        add_record(&outside[outside_used - 1].tally, records[outside_records[n].record].field);
-    }
     return 1;
 }
 
@@ -132,8 +84,7 @@ void clear_counts(void)
     memset(zips, 0, sizeof zips);
     records_counted = 0;
     filtered_count = 0;
-    outside_noted = 0;
-    outside_used = 0;
+    empty_outside_zips(&outside);
 }
 
 int fail_for_memory(void)
@@ -171,13 +122,18 @@ int count_whole_survey(const int32_t filters[DEMOGRAPHIC_FIELDS])
             continue;
         // Below 77000 the unsigned difference wraps to a huge index.
         uint32_t zip_index = (uint32_t)fields[Q32] - (uint32_t)ZIP_BASE;
-        if (zip_index < (uint32_t)ZIP_SLOTS)
+        if (zip_index < (uint32_t)ZIP_SLOTS) {
             add_record(&zips[zip_index], fields);
-        else if (!note_outside(fields[Q32], r))
-            return fail_for_memory();
+        } else {
+            OutsideTally *zip = (OutsideTally *)outside_zip_entry(&outside, fields[Q32]);
+            if (!zip)
+                return fail_for_memory();
+            add_record(&zip->tally, fields);
+        }
         filtered_count++;
     }
-    if (!tally_outside(records))
+    sort_outside_zips(&outside);
+    if (!make_outside_lines())
         return fail_for_memory();
     records_counted = count;
     return 1;
@@ -195,8 +151,8 @@ int whole_survey_result(int question, int answer, TallyResult *result)
         result->bases[i] = zips[i].base;
         total += result->counts[i];
     }
-    for (int32_t p = 0; p < outside_used; p++) {
-        const OutsideTally &zip = outside[p];
+    for (int32_t p = 0; p < outside.used; p++) {
+        const OutsideTally &zip = *(const OutsideTally *)outside_zip_at(&outside, p);
         outside_lines[p].zip_code = zip.zip_code;
         outside_lines[p].base = zip.tally.base;
         outside_lines[p].count = zip.tally.answers[question][answer];
@@ -205,7 +161,7 @@ int whole_survey_result(int question, int answer, TallyResult *result)
     result->total = total;
     result->records = records_counted;
     result->filtered = filtered_count;
-    result->outside = outside_lines;
-    result->outside_count = outside_used;
+    result->outside = outside.used > 0 ? outside_lines : nullptr;
+    result->outside_count = outside.used;
     return 1;
 }

@@ -1,13 +1,13 @@
-#include "survey/counts_file.h"
+#include "stats/counts_file.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "gis/zip_table.h"
-#include "survey/area_stats.h"
+#include "stats/area_stats.h"
+#include "stats/readout.h"
 #include "survey/data_stream.h"
-#include "survey/readout.h"
 
 namespace {
 
@@ -133,8 +133,8 @@ void format_degrees(float degrees, char *text, size_t size)
 int emit_counts_table(const TallyQuery *query, const TallyResult *result, char separator,
                       CountsLineSink emit, void *context)
 {
-    // Lines that do not add up to the totals are not handed out at all.
-    if (result->outside_lost > 0) {
+    // A count refused for want of memory has no lines to hand out.
+    if (result->refused) {
         data_stream_set_failure(DATA_NO_MEMORY);
         return 0;
     }

@@ -6,6 +6,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "stats/number_format.h"
 #include "survey/demographics.h"
 #include "survey/tally.h"
 
@@ -35,19 +36,6 @@ void bar_heights(const TallyResult *result, int mode, float heights[ZIP_SLOTS]);
 // 1 when the bar's share rests on too few respondents to be read as one
 // (share mode only).
 int low_base(const TallyResult *result, int mode, int index);
-
-// 1320 as "1,320".
-void format_count(int32_t n, char *text, size_t size);
-// Every percent the program shows is a single-precision value printed by
-// one of these, so the same number reads the same everywhere.
-// A part's share of its whole in percent, part * 100 / whole in single
-// precision, as the Info log has it; 0 when whole is 0.
-float share_percent(int32_t part, int32_t whole);
-// That share with two decimals ("4.67"); "0.00" when whole is 0.
-void format_percent(int32_t part, int32_t whole, char *text, size_t size);
-// A percent with 0 to 4 decimals ("61.6"); with `sign`, a difference in
-// percentage points ("+12.3", "-4.0", "0.0").
-void format_percent_value(float percent, int decimals, int sign, char *text, size_t size);
 
 // The question as the Question panel shows it, the answer's text and the
 // filters in effect ("all" for none), from the query alone.

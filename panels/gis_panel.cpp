@@ -1,4 +1,4 @@
-#include "gis/gis_panel.h"
+#include "panels/gis_panel.h"
 
 #include "resources/resource.h"
 #include "view/map_view.h"

@@ -8,7 +8,7 @@
 #include <stdint.h>
 #include <stdio.h>
 
-#include "survey/counts_file.h"
+#include "stats/counts_file.h"
 #include "survey/tally.h"
 
 // Exit statuses.

@@ -1,8 +1,8 @@
-#include "survey/area_stats.h"
+#include "stats/area_stats.h"
 
 #include <math.h>
 
-#include "survey/readout.h"
+#include "stats/number_format.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <io.h>
 #endif
 
-#include "survey/counts_program.h"
+#include "cli/counts_program.h"
 
 int main(int argc, char **argv)
 {

@@ -1,4 +1,4 @@
-#include "survey/counts_program.h"
+#include "cli/counts_program.h"
 
 #include <ctype.h>
 #include <stdarg.h>
@@ -6,15 +6,15 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "stats/counts_file.h"
+#include "stats/whole_survey.h"
 #include "survey/catalogue.h"
-#include "survey/counts_file.h"
 #include "survey/csv_file.h"
 #include "survey/data_file_kind.h"
 #include "survey/data_stream.h"
 #include "survey/demographics.h"
 #include "survey/failure_text.h"
 #include "survey/record_file.h"
-#include "survey/whole_survey.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <string.h>
 
 #include "gis/bmp.h"
-#include "gis/map_layer.h"
 #include "gis/zip_table.h"
-#include "survey/area_stats.h"
-#include "survey/readout.h"
+#include "stats/area_stats.h"
+#include "stats/readout.h"
 #include "survey/tally.h"
 #include "view/camera.h"
+#include "view/map_layer.h"
 
 #ifndef GL_CLAMP_TO_EDGE
 #define GL_CLAMP_TO_EDGE 0x812F  // OpenGL 1.2; opengl32's header stops at 1.1

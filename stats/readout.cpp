@@ -1,10 +1,9 @@
-#include "survey/readout.h"
+#include "stats/readout.h"
 
-#include <math.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "survey/area_stats.h"
+#include "stats/area_stats.h"
 #include "survey/catalogue.h"
 
 namespace {
@@ -51,78 +50,6 @@ int low_base(const TallyResult *result, int mode, int index)
     return mode == BARS_SHARE && in_table(index) && result->bases[index] < LOW_BASE;
 }
 
-void format_count(int32_t n, char *text, size_t size)
-{
-    char digits[16];
-    snprintf(digits, sizeof digits, "%lld", n < 0 ? -(long long)n : (long long)n);
-    char grouped[32];
-    size_t used = 0;
-    if (n < 0)
-        grouped[used++] = '-';
-    size_t length = strlen(digits);
-    for (size_t i = 0; i < length; i++) {
-        if (i > 0 && (length - i) % 3 == 0)
-            grouped[used++] = ',';
-        grouped[used++] = digits[i];
-    }
-    grouped[used] = '\0';
-    snprintf(text, size, "%s", grouped);
-}
-
-float share_percent(int32_t part, int32_t whole)
-{
-    return whole != 0 ? (float)part * 100.0f / (float)whole : 0.0f;
-}
-
-void format_percent(int32_t part, int32_t whole, char *text, size_t size)
-{
-    format_percent_value(share_percent(part, whole), 2, 0, text, size);
-}
-
-void format_percent_value(float percent, int decimals, int sign, char *text, size_t size)
-{
-    // C libraries round exact ties differently (3.125 prints as 3.12 with
-    // one, 3.13 with another).  A float times 10^4 is exact in a double,
-    // so rounding that half to even, as a correctly rounding printf does,
-    // gives the same digits on every platform.
-    static const long long scales[] = {1, 10, 100, 1000, 10000};
-    if (decimals < 0)
-        decimals = 0;
-    if (decimals > 4)
-        decimals = 4;
-    long long scale = scales[decimals];
-    double magnitude = fabs((double)percent);
-    if (!(magnitude < 1e12))
-        magnitude = 0.0;  // no percent is this large; never print garbage
-    long long units = (long long)nearbyint(magnitude * (double)scale);
-    // The digits by hand, last first: tables print this tens of thousands
-    // of times.
-    int zero = units == 0;
-    char digits[40];
-    char *at = digits + sizeof digits;
-    for (int place = 0; place < decimals; place++) {
-        *--at = (char)('0' + units % 10);
-        units /= 10;
-    }
-    if (decimals > 0)
-        *--at = '.';
-    do {
-        *--at = (char)('0' + units % 10);
-        units /= 10;
-    } while (units > 0);
-    if (!zero && percent < 0.0f)
-        *--at = '-';
-    else if (!zero && sign)
-        *--at = '+';
-    if (size == 0)
-        return;
-    size_t length = (size_t)(digits + sizeof digits - at);
-    if (length >= size)
-        length = size - 1;
-    memcpy(text, at, length);
-    text[length] = '\0';
-}
-
 void describe_query(const TallyQuery *query, QueryText *text)
 {
     int32_t code = 0;
@@ -156,6 +83,9 @@ void build_legend(const TallyQuery *query, const TallyResult *result, int mode, 
     if (result->records == 0)
         snprintf(legend->line[n++], LEGEND_LINE_BYTES, "%s",
                  "No survey loaded: File > Load Data.., or drop a file here");
+    else if (result->refused)
+        snprintf(legend->line[n++], LEGEND_LINE_BYTES, "%s",
+                 "Not counted: no memory left for the zip codes outside the map");
     else
         snprintf(legend->line[n++], LEGEND_LINE_BYTES, "%s of %s respondents match; bars: %s",
                  total, records,

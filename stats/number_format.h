@@ -1,0 +1,19 @@
+// Counts and percents as the program shows them: every number in the
+// legend, the readout, the Areas list and the tables is printed here, so
+// the same number reads the same everywhere.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+// 1320 as "1,320".
+void format_count(int32_t n, char *text, size_t size);
+// Every percent is a single-precision value.
+// A part's share of its whole in percent, part * 100 / whole in single
+// precision, as the Info log has it; 0 when whole is 0.
+float share_percent(int32_t part, int32_t whole);
+// That share with two decimals ("4.67"); "0.00" when whole is 0.
+void format_percent(int32_t part, int32_t whole, char *text, size_t size);
+// A percent with 0 to 4 decimals ("61.6"); with `sign`, a difference in
+// percentage points ("+12.3", "-4.0", "0.0").
+void format_percent_value(float percent, int decimals, int sign, char *text, size_t size);
