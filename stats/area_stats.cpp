@@ -3,11 +3,9 @@
 #include <math.h>
 
 #include "stats/number_format.h"
+#include "stats/significance.h"
 
 namespace {
-
-// The normal quantile of a two-sided 95% interval.
-const double z_95 = 1.959964;
 
 // The first zip index from `index` on that gets a row.
 int listed_index(const TallyResult *result, ZipLocated located, int index)
@@ -52,10 +50,10 @@ int wilson_interval(int32_t k, int32_t n, ShareInterval *interval)
     if (n <= 0 || k < 0 || k > n)
         return 0;
     double p = (double)k / (double)n;
-    double z2 = z_95 * z_95;
+    double z2 = normal_z_95 * normal_z_95;
     double denominator = 1.0 + z2 / n;
     double centre = (p + z2 / (2.0 * n)) / denominator;
-    double half = z_95 / denominator * sqrt(p * (1.0 - p) / n + z2 / (4.0 * n * (double)n));
+    double half = normal_z_95 / denominator * sqrt(p * (1.0 - p) / n + z2 / (4.0 * n * (double)n));
     // At the ends the bound is 0 or 1 exactly; rounding must not move it.
     interval->low = k == 0 ? 0.0 : centre - half;
     interval->high = k == n ? 1.0 : centre + half;
