@@ -10,6 +10,7 @@
 #include "app/panel_layout.h"
 #include "panels/about_box.h"
 #include "panels/areas_panel.h"
+#include "panels/breakdown_panel.h"
 #include "panels/clipboard.h"
 #include "panels/demographics_panel.h"
 #include "panels/file_dialogs.h"
@@ -72,7 +73,8 @@ const MenuItem demographics_items[] = {
 const MenuItem panel_items[] = {
     {"Show GIS Panel", CMD_SHOW_GIS}, {"Show Demographics Panel", CMD_SHOW_DEMOGRAPHICS},
     {"Show Question Panel", CMD_SHOW_QUESTION}, {"Show Info Panel", CMD_SHOW_INFO},
-    {"Show Areas Panel", CMD_SHOW_AREAS}, {"Show Legend", CMD_SHOW_LEGEND},
+    {"Show Areas Panel", CMD_SHOW_AREAS}, {"Show Breakdown Panel", CMD_SHOW_BREAKDOWN},
+    {"Show Legend", CMD_SHOW_LEGEND},
 };
 const MenuItem help_items[] = {
     {"About..", CMD_ABOUT},
@@ -104,6 +106,7 @@ const PanelTemplate panel_templates[PANEL_COUNT] = {
     {IDD_INFO, info_panel_proc},
     {IDD_ABOUT, about_box_proc},
     {IDD_AREAS, areas_panel_proc},
+    {IDD_BREAKDOWN, breakdown_panel_proc},
 };
 
 HMENU popup_menus[POPUP_COUNT];
@@ -121,6 +124,7 @@ const PlacedPanel placed_panels[] = {
     {PANEL_GIS, SIDE_RIGHT},
     {PANEL_INFO, SIDE_BELOW},
     {PANEL_AREAS, SIDE_RIGHT},
+    {PANEL_BREAKDOWN, SIDE_BELOW},
 };
 
 void show_panel(int panel)
@@ -212,10 +216,10 @@ HICON load_app_icon(int width_metric, int height_metric)
                              LR_DEFAULTCOLOR);
 }
 
-// Puts the Demographics, GIS, Question, Info and Areas panels beside the
-// main window within its monitor's work area, apart from each other and
-// off its title and menu bar; over the map only where the screen has no
-// room.  Started minimised, the window is placed as it will be restored.
+// Puts the Demographics, GIS, Question, Info, Areas and Breakdown panels
+// beside the main window within its monitor's work area, apart from each
+// other and off its title and menu bar; over the map only where the
+// screen has no room.  Started minimised, the window is placed as it will be restored.
 void place_panels(void)
 {
     MONITORINFO monitor = {};
@@ -394,6 +398,7 @@ void on_command(WPARAM wparam)
     case CMD_SHOW_INFO: show_panel(PANEL_INFO); break;
     case CMD_SHOW_GIS: show_panel(PANEL_GIS); break;
     case CMD_SHOW_AREAS: show_panel(PANEL_AREAS); break;
+    case CMD_SHOW_BREAKDOWN: show_panel(PANEL_BREAKDOWN); break;
     case CMD_DEFAULT_LOCATION: default_location_command(); break;
     case CMD_SAVED_LOCATION: saved_location_command(); break;
     case CMD_SURVEY_AREA: survey_area_command(); break;

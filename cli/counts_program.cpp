@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "stats/breakdown_text.h"
 #include "stats/counts_file.h"
 #include "stats/whole_survey.h"
 #include "survey/catalogue.h"
@@ -20,7 +21,7 @@ namespace {
 
 const char usage[] =
     "usage: quorvel-counts DATA [--question Q] [--answer A] [--filter NAME=VALUE]... "
-    "[--output FILE]\n";
+    "[--by NAME [--zip CODE]] [--output FILE]\n";
 
 const char help[] =
     "\n"
@@ -34,6 +35,11 @@ const char help[] =
     "  --filter NAME=VALUE a Demographics list and one of its texts (Sex=Female,\n"
     "                      \"Income=$1,000 - $10,000\"), or a field and a code (Q4=2);\n"
     "                      repeat it for more filters, which combine\n"
+    "  --by NAME           writes the breakdown table instead: each answer's share\n"
+    "                      among all and in each group of a Demographics list\n"
+    "                      (Income, \"# of Children\", or a field such as Q8), and\n"
+    "                      whether the groups differ; none: each answer among all\n"
+    "  --zip CODE          limits the breakdown to the respondents of one zip code\n"
     "  --output FILE       writes the table to FILE, replacing it only when the\n"
     "                      table is complete; without it the table goes to\n"
     "                      standard output\n"
@@ -82,14 +88,6 @@ int parse_code(const char *text, int32_t *code)
     return 1;
 }
 
-// The catalogue's name of a question: its text up to the colon ("Q10").
-void question_name(int question, char *name, size_t size)
-{
-    const char *text = catalogue_entry(question)->text;
-    const char *colon = strchr(text, ':');
-    snprintf(name, size, "%.*s", colon ? (int)(colon - text) : (int)strlen(text), text);
-}
-
 int find_question(const char *value, int *question, char *error, size_t size)
 {
     char name[16];
@@ -126,6 +124,29 @@ int find_answer(int question, const char *value, int *answer, char *error, size_
     for (int a = 0; a < entry->answer_count; a++)
         append(error, size, "%d \"%s\", ", (int)entry->answers[a].code, entry->answers[a].text);
     append(error, size, "or all");
+    return 0;
+}
+
+// --by: "none", a Demographics list's label or its field, in any case.
+int find_breakdown_list(const char *value, int *by, char *error, size_t size)
+{
+    if (same_name(value, "none")) {
+        *by = BY_ANSWERS;
+        return 1;
+    }
+    for (int n = 0; n < DEMOGRAPHIC_LISTS; n++) {
+        const DemographicList *list = demographic_list(n);
+        if (same_name(value, list->label) || same_name(value, filter_field_name(list->filter))) {
+            *by = n;
+            return 1;
+        }
+    }
+    fail_with(error, size, "unknown --by \"%s\"; the names are none", value);
+    for (int n = 0; n < DEMOGRAPHIC_LISTS; n++)
+        append(error, size, ", %s", demographic_list(n)->label);
+    append(error, size, ", or the fields");
+    for (int f = 0; f < DEMOGRAPHIC_FIELDS; f++)
+        append(error, size, "%s %s", f ? "," : "", filter_field_name(f));
     return 0;
 }
 
@@ -207,7 +228,10 @@ int run(const CountsPlan *plan, FILE *out, FILE *err)
             file_failure_text("read_records", "record", data, text, sizeof text);
         return report(err, text);
     }
-    int written = count_whole_survey(plan->filters);
+    BreakdownScope scope;
+    plan_scope(plan, &scope);
+    int written = plan->by == COUNTS_NO_BREAKDOWN ? count_whole_survey(plan->filters)
+                                                 : count_survey_crosstabs(&scope);
     if (plan->output_path) {
         written = written && data_stream_create(plan->output_path);
         if (written && !emit_survey_table(plan, write_counts_line, nullptr)) {
@@ -227,10 +251,54 @@ int run(const CountsPlan *plan, FILE *out, FILE *err)
     return COUNTS_DONE;
 }
 
+// A question's breakdowns from the last count_survey_crosstabs: by
+// answers one, for every answer or the chosen one; by a list one for each
+// answer, and for the other codes when there are any and every answer is
+// asked for.
+int emit_question_breakdowns(const CountsPlan *plan, int question, CountsLineSink emit, void *context)
+{
+    BreakdownScope scope;
+    plan_scope(plan, &scope);
+    const Crosstab *table = survey_crosstab(question);
+    Breakdown breakdown;
+    if (plan->by == BY_ANSWERS) {
+        make_breakdown(&scope, question, 0, table, &breakdown);
+        return emit_breakdown_lines(&breakdown, plan->answer, emit, context);
+    }
+    int32_t other_codes = 0;
+    for (int g = 0; g < CROSSTAB_GROUPS; g++)
+        other_codes += table->cells[g][CROSSTAB_OTHER];
+    for (int a = 0; a < CROSSTAB_ANSWERS; a++) {
+        if (plan->answer >= 0 ? a != plan->answer : a == CROSSTAB_OTHER && other_codes == 0)
+            continue;
+        if (make_breakdown(&scope, question, a, table, &breakdown) &&
+            !emit_breakdown_lines(&breakdown, -1, emit, context))
+            return 0;
+    }
+    return 1;
+}
+
 }  // namespace
+
+void plan_scope(const CountsPlan *plan, BreakdownScope *scope)
+{
+    memcpy(scope->filters, plan->filters, sizeof scope->filters);
+    scope->zip_code = plan->zip_code;
+    scope->by = plan->by;
+}
 
 int emit_survey_table(const CountsPlan *plan, CountsLineSink emit, void *context)
 {
+    if (plan->by != COUNTS_NO_BREAKDOWN) {
+        char header[256];  // the names are 150 bytes
+        snprintf(header, sizeof header, "%s\r\n", breakdown_table_header);
+        if (!emit(context, header, strlen(header)))
+            return 0;
+        for (int q = 0; q < CATALOGUE_SIZE; q++)
+            if ((plan->question < 0 || q == plan->question) && !emit_question_breakdowns(plan, q, emit, context))
+                return 0;
+        return 1;
+    }
     BlockSink sink = {emit, context, 0};
     for (int q = 0; q < CATALOGUE_SIZE; q++) {
         if (plan->question >= 0 && q != plan->question)
@@ -313,7 +381,8 @@ int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, 
     plan->action = COUNTS_RUN;
     plan->question = -1;
     plan->answer = -1;
-    const char *question = nullptr, *answer = nullptr;
+    plan->by = COUNTS_NO_BREAKDOWN;
+    const char *question = nullptr, *answer = nullptr, *by = nullptr, *zip = nullptr;
     int filter_given[DEMOGRAPHIC_FIELDS] = {};
     // Asked for help, the program gives it whatever else the line holds.
     for (int at = 1; at < argc; at++) {
@@ -335,13 +404,14 @@ int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, 
             plan->data_path = arg;
             continue;
         }
-        const char *const options[] = {"--question", "--answer", "--filter", "--output"};
-        const char **values[] = {&question, &answer, nullptr, &plan->output_path};
+        const char *const options[] = {"--question", "--answer", "--filter", "--output", "--by", "--zip"};
+        const char **values[] = {&question, &answer, nullptr, &plan->output_path, &by, &zip};
+        const int option_count = (int)(sizeof options / sizeof options[0]);
         int option = 0;
         const char *value = nullptr;
-        while (option < 4 && !option_value(options[option], argc, argv, &at, &value))
+        while (option < option_count && !option_value(options[option], argc, argv, &at, &value))
             option++;
-        if (option == 4)
+        if (option == option_count)
             return fail_with(error, size, "unknown option \"%s\"", arg);
         if (!value)
             return fail_with(error, size, "%s needs a value", options[option]);
@@ -370,6 +440,14 @@ int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, 
             return fail_with(error, size, "--answer needs --question: an answer belongs to one question");
         if (!find_answer(plan->question, answer, &plan->answer, error, size))
             return 0;
+    }
+    if (by && !find_breakdown_list(by, &plan->by, error, size))
+        return 0;
+    if (zip) {
+        if (!by)
+            return fail_with(error, size, "--zip needs --by: it limits the breakdown to one zip code");
+        if (strlen(zip) != 5 || !parse_code(zip, &plan->zip_code) || plan->zip_code == 0)
+            return fail_with(error, size, "--zip \"%s\" is not a zip code of five digits, as 77004", zip);
     }
     return 1;
 }

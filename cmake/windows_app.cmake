@@ -9,6 +9,8 @@ add_library(quorvel_app STATIC
     view/map_tooltip.cpp
     panels/about_box.cpp
     panels/areas_panel.cpp
+    panels/breakdown_chart.cpp
+    panels/breakdown_panel.cpp
     panels/clipboard.cpp
     panels/demographics_panel.cpp
     panels/file_dialogs.cpp

@@ -50,6 +50,11 @@ HGLOBAL counts_text(char separator)
     return clipboard_memory("copy_counts", length + 1, fill_counts, &separator);
 }
 
+int fill_dib(void *image, ClipboardCursor *cursor)
+{
+    return emit_dib((const RgbImage *)image, write_clipboard_bytes, cursor);
+}
+
 }  // namespace
 
 void copy_counts(HWND owner)
@@ -132,6 +137,12 @@ int put_on_clipboard(HWND owner, const char *routine, ClipboardItem *items, int 
     if (failure)
         clipboard_error(routine, failure);
     return failure == nullptr;
+}
+
+int copy_image(HWND owner, const char *routine, const RgbImage *image)
+{
+    ClipboardItem dib = {CF_DIB, clipboard_memory(routine, (size_t)dib_bytes(image), fill_dib, (void *)image)};
+    return dib.memory && put_on_clipboard(owner, routine, &dib, 1);
 }
 
 void clipboard_fail_memory(int nth)

@@ -6,6 +6,8 @@
 
 #include <stdint.h>
 
+#include "gis/bmp.h"
+
 // "Copy Counts": the counts table as tab-separated text (CF_TEXT), which a
 // spreadsheet pastes as cells, and as the bytes Export Counts writes under
 // the registered format "Csv".
@@ -36,6 +38,10 @@ HGLOBAL clipboard_memory(const char *routine, size_t bytes, ClipboardFill fill, 
 // never half filled).  The clipboard is closed and the memory it did not
 // take freed on every path.  1 or 0.
 int put_on_clipboard(HWND owner, const char *routine, ClipboardItem *items, int count);
+
+// Puts the picture on the clipboard as a DIB, for the window `owner`; 1,
+// or 0 after an "ERROR!" box naming `routine`.
+int copy_image(HWND owner, const char *routine, const RgbImage *image);
 
 // Test seam: the nth clipboard_memory call from now fails (0: none).
 void clipboard_fail_memory(int nth);

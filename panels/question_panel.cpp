@@ -78,6 +78,13 @@ void set_answer(int32_t code)
     refresh_map();
 }
 
+void choose_answer(int32_t code)
+{
+    int position = answer_position(catalogue_entry(question_index), code);
+    SendDlgItemMessageA(panel_window(PANEL_QUESTION), IDC_QUESTION_ANSWER, CB_SETCURSEL, (WPARAM)position, 0);
+    set_answer(code);
+}
+
 void find_zip(HWND panel)
 {
     GetDlgItemTextA(panel, IDC_FIND_ZIP, find_zip_text, sizeof find_zip_text);

@@ -10,6 +10,9 @@ INT_PTR CALLBACK question_panel_proc(HWND panel, UINT message, WPARAM wparam, LP
 void show_question(HWND panel);
 // Makes the answer code the only question constraint and recounts.
 void set_answer(int32_t code);
+// Makes an answer of the current question current as a choice in the
+// panel's answer list does: the list shows it and the map recounts.
+void choose_answer(int32_t code);
 void find_zip(HWND panel);
 // What Find Zip does with a zip code: centres the view on its area,
 // selects it and reports its totals; for a zip code without a bar, "No

@@ -33,8 +33,8 @@ const FileType snapshot_types[SNAPSHOT_TYPES] = {{"Bitmap (*.bmp)", ".bmp"},
                                                  {"PNG image (*.png)", ".png"}};
 
 // The panels in the order their visibility is renewed after a capture.
-const int captured_panels[PANEL_COUNT] = {PANEL_DEMOGRAPHICS, PANEL_QUESTION, PANEL_GIS,
-                                          PANEL_INFO, PANEL_ABOUT, PANEL_AREAS};
+const int captured_panels[PANEL_COUNT] = {PANEL_DEMOGRAPHICS, PANEL_QUESTION, PANEL_GIS, PANEL_INFO,
+                                          PANEL_ABOUT, PANEL_AREAS, PANEL_BREAKDOWN};
 
 void write_failure_box(const char *path)
 {
@@ -72,11 +72,6 @@ int screen_dpi(void)
 {
     int dpi = GetDeviceCaps(main_window_dc(), LOGPIXELSX);
     return dpi > 0 ? dpi : 96;
-}
-
-int fill_dib(void *image, ClipboardCursor *cursor)
-{
-    return emit_dib((const RgbImage *)image, write_clipboard_bytes, cursor);
 }
 
 void restart_timer(void)
@@ -177,9 +172,7 @@ void copy_map(void)
     if (!capture_view(&image)) {
         MessageBoxA(nullptr, "copy_map() - can't capture the map view!\n", "ERROR!", MB_OK);
     } else {
-        ClipboardItem dib = {CF_DIB, clipboard_memory("copy_map", (size_t)dib_bytes(&image), fill_dib, &image)};
-        if (dib.memory)
-            put_on_clipboard(main_window(), "copy_map", &dib, 1);
+        copy_image(main_window(), "copy_map", &image);
     }
     image_free(&image);
     restart_timer();

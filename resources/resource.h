@@ -18,6 +18,7 @@
 #define IDD_ABOUT                       108
 #define IDD_GIS                         109
 #define IDD_AREAS                       110
+#define IDD_BREAKDOWN                   121
 
 /* Keyboard shortcuts */
 #define IDR_ACCELERATORS                120
@@ -60,6 +61,7 @@
 #define CMD_COLOR_AVERAGE               57
 #define CMD_COPY_MAP                    60
 #define CMD_COPY_COUNTS                 61
+#define CMD_SHOW_BREAKDOWN              70
 
 /* Demographics panel (IDD_DEMOGRAPHICS) */
 #define IDC_DEMO_GROUP_OTHER            1000
@@ -112,6 +114,15 @@
 
 /* Areas panel (IDD_AREAS) */
 #define IDC_AREAS_LIST                  1060
+
+/* Breakdown panel (IDD_BREAKDOWN) */
+#define IDC_BREAKDOWN_BY_LABEL          1070
+#define IDC_BREAKDOWN_BY                1071
+#define IDC_BREAKDOWN_ZIP_ONLY          1072
+#define IDC_BREAKDOWN_COPY_CHART        1073
+#define IDC_BREAKDOWN_SUMMARY           1074
+#define IDC_BREAKDOWN_LIST              1075
+#define IDC_BREAKDOWN_CHART             1076
 
 /* About box (IDD_ABOUT) */
 #define IDC_ABOUT_OK                    1036

@@ -1,5 +1,8 @@
 #include "survey/catalogue.h"
 
+#include <stdio.h>
+#include <string.h>
+
 namespace {
 
 // Answer lists shared by several questions.
@@ -157,4 +160,12 @@ int question_field(int index)
     if (index < 0 || index >= CATALOGUE_SIZE)
         return -1;  // no question, no field
     return index < FIRST_INDEX_AFTER_ZIP ? index : index + 1;
+}
+
+void question_name(int index, char *name, size_t size)
+{
+    const QuestionEntry *entry = catalogue_entry(index);
+    const char *text = entry ? entry->text : "";
+    const char *colon = strchr(text, ':');
+    snprintf(name, size, "%.*s", colon ? (int)(colon - text) : (int)strlen(text), text);
 }

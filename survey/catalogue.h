@@ -1,6 +1,7 @@
 // The questionnaire catalogue: the 34 questions a user can count by.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 enum {
@@ -26,3 +27,6 @@ const QuestionEntry *catalogue_entry(int index);
 // The record field that answers the question at a catalogue index: the
 // index itself for 0..21, index + 1 for 22..33 (the zip code Q32 is skipped).
 int question_field(int index);
+// The question's name as its text begins, up to the colon ("Q10"); "" for
+// an index outside the catalogue.
+void question_name(int index, char *name, size_t size);

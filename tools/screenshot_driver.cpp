@@ -5,10 +5,12 @@
 // Show Areas Panel with its list sorted by "vs average", highest first (two
 // clicks on that column's header), and the mouse resting on a bar near the
 // centre.  It leaves the program running and prints "ready";
-// scripts/screenshots then takes the picture and ends the program.
+// scripts/screenshots then takes the picture and ends the program.  With
+// "breakdown" after the data file it goes on instead to question Q20 with
+// Panel > Show Breakdown Panel by Income, for the picture of that panel.
 //
 // Built by scripts/screenshots with MinGW; run under Wine:
-//   screenshot_driver.exe <quorvel.exe> <working folder> <data file>
+//   screenshot_driver.exe <quorvel.exe> <working folder> <data file> [breakdown]
 #include <windows.h>
 
 #include <commctrl.h>
@@ -134,6 +136,29 @@ int show_areas_sorted(DWORD process, HWND main_window)
     return 1;
 }
 
+// Steps the Question panel to Q20, shows the Breakdown panel and picks
+// Income in its By list, as a click in the list does.
+int show_breakdown_by_income(DWORD process, HWND main_window)
+{
+    HWND question = wait_for_window(process, "Question Panel", nullptr, IDC_QUESTION_NEXT);
+    if (!question)
+        return 0;
+    const int q20 = 10;
+    for (int step = 0; step < q20; step++)
+        SendDlgItemMessageA(question, IDC_QUESTION_NEXT, BM_CLICK, 0, 0);
+    PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(CMD_SHOW_BREAKDOWN, 0), 0);
+    HWND panel = wait_for_window(process, "Breakdown Panel", nullptr, IDC_BREAKDOWN_BY);
+    if (!panel)
+        return 0;
+    const int income = 8;  // after "All respondents" and seven lists
+    HWND by = GetDlgItem(panel, IDC_BREAKDOWN_BY);
+    SendMessageA(by, CB_SETCURSEL, income, 0);
+    SendMessageA(panel, WM_COMMAND, MAKEWPARAM(IDC_BREAKDOWN_BY, CBN_SELCHANGE), (LPARAM)by);
+    SetWindowPos(panel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    Sleep(500);
+    return 1;
+}
+
 void move_mouse(HWND window, int x, int y)
 {
     POINT at = {x, y};
@@ -169,8 +194,8 @@ int hover_centre_bar(DWORD process, HWND main_window)
 
 int main(int argc, char **argv)
 {
-    if (argc != 4)
-        return fail("usage: screenshot_driver <quorvel.exe> <working folder> <data file>");
+    if (argc != 4 && !(argc == 5 && strcmp(argv[4], "breakdown") == 0))
+        return fail("usage: screenshot_driver <quorvel.exe> <working folder> <data file> [breakdown]");
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION program = {};
@@ -184,6 +209,12 @@ int main(int argc, char **argv)
     Sleep(1000);
     if (!load_data(process, main_window, argv[3]))
         return fail("the data did not load");
+    if (argc == 5) {
+        if (!show_breakdown_by_income(process, main_window))
+            return fail("no Breakdown panel");
+        printf("ready\n");
+        return 0;
+    }
     if (!find_zip(process, "77004"))
         return fail("no Question panel");
     // A click beside the bars: the selection goes, every bar is opaque

@@ -16,6 +16,12 @@
 #define GL_CLAMP_TO_EDGE 0x812F  // OpenGL 1.2; opengl32's header stops at 1.1
 #endif
 
+// A color-blind-safe pair, orange #C85200 above the average and purple
+// #5D3A9B below it, each at least 3.2:1 (WCAG contrast) against the base
+// map's land and water; the lighter #E66100 reaches only 2.5:1 on water.
+const unsigned char above_color[3] = {0xC8, 0x52, 0x00};
+const unsigned char below_color[3] = {0x5D, 0x3A, 0x9B};
+
 namespace {
 
 // Mosaic bounds in degrees; the tiles meet at the map anchor.
@@ -33,12 +39,9 @@ const float bar_side = 2.0f * ZIP_BAR_HALF;  // exactly 0.005f
 const float unselected_alpha = 0.15f;
 const float low_base_alpha = 0.45f;
 
-// A color-blind-safe pair, orange #C85200 above the average and purple
-// #5D3A9B below it, each at least 3.2:1 (WCAG contrast) against the base
-// map's land and water; the lighter #E66100 reaches only 2.5:1 on water.
 const float plain_grey[3] = {1.0f, 1.0f, 1.0f};
-const float above_hue[3] = {200 / 255.0f, 82 / 255.0f, 0.0f};
-const float below_hue[3] = {93 / 255.0f, 58 / 255.0f, 155 / 255.0f};
+const float above_hue[3] = {above_color[0] / 255.0f, above_color[1] / 255.0f, above_color[2] / 255.0f};
+const float below_hue[3] = {below_color[0] / 255.0f, below_color[1] / 255.0f, below_color[2] / 255.0f};
 const float plain_top_grey = 0.66f;
 
 int selection = -1;

@@ -25,6 +25,10 @@ void set_bar_mode(int mode);
 int bar_mode(void);
 // The height of every zip's bar as drawn now, in blocks.
 void drawn_bar_heights(float heights[]);
+// The colors of what lies above and below what it is compared with, red,
+// green and blue: the bars' and the Breakdown chart's.
+extern const unsigned char above_color[3];
+extern const unsigned char below_color[3];
 // How the bars are colored (BarColors).  Setting it rebuilds the bars.
 void set_bar_colors(int colors);
 int bar_colors(void);
@@ -37,6 +41,6 @@ void set_selected_zip(int index);
 // Called after every rebuild of the bars and every change of the
 // selection, so that what shows the map's numbers outside the frame
 // follows it.  Up to MAP_CHANGE_HANDLERS; more are not called.
-enum { MAP_CHANGE_HANDLERS = 4 };
+enum { MAP_CHANGE_HANDLERS = 8 };
 typedef void (*MapChangeHandler)(void);
 void add_map_change_handler(MapChangeHandler handler);

@@ -67,7 +67,7 @@ int count_bytes(void *context, const char *, size_t length)
 void BM_whole_survey_table(benchmark::State &state)
 {
     fill_survey();
-    CountsPlan plan = {COUNTS_RUN, nullptr, nullptr, -1, -1, {}};
+    CountsPlan plan = {COUNTS_RUN, nullptr, nullptr, -1, -1, {}, COUNTS_NO_BREAKDOWN, 0};
     size_t bytes = 0;
     for (auto _ : state) {
         count_whole_survey(plan.filters);

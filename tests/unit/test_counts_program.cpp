@@ -3,6 +3,7 @@
 // failures.
 #include "cli/counts_program.h"
 
+#include "stats/breakdown_text.h"
 #include "stats/whole_survey.h"
 #include "survey/catalogue.h"
 #include "survey/data_stream.h"
@@ -87,6 +88,8 @@ TEST(CountsArguments, QuestionsAnswersAndFiltersByNameTextOrCode)
         Args args;
         int question, answer;
         std::vector<std::pair<int, int32_t>> filters;  // filter, code
+        int by = COUNTS_NO_BREAKDOWN;
+        int32_t zip_code = 0;
     } cases[] = {
         {{"s.qvd"}, -1, -1, {}},
         {{"S.CSV", "--question", "q34a"}, 22, -1, {}},
@@ -97,6 +100,9 @@ TEST(CountsArguments, QuestionsAnswersAndFiltersByNameTextOrCode)
         {{"s.qvd", "--filter", "Income=$1,000 - $10,000", "--filter", "# of children=2", "--filter=Q2=4",
           "--filter", "q4=9", "--filter", "Marital status=Living with partner", "--filter", "Age=All"},
          -1, -1, {{7, 2}, {6, 2}, {1, 4}, {3, 9}, {4, 2}}},
+        {{"s.qvd", "--by", "income"}, -1, -1, {}, 7},
+        {{"s.qvd", "--by=q6a", "--zip", "77004", "--filter", "Sex=Male"}, -1, -1, {{3, 1}}, 4, 77004},
+        {{"s.qvd", "--question", "Q20", "--by", "None", "--zip=75201"}, 10, -1, {}, BY_ANSWERS, 75201},
     };
     for (const auto &c : cases) {
         Args args = c.args;
@@ -110,6 +116,7 @@ TEST(CountsArguments, QuestionsAnswersAndFiltersByNameTextOrCode)
             filters[filter.first] = filter.second;
         EXPECT_EQ(0, memcmp(filters, plan.filters, sizeof filters));
         EXPECT_STREQ(plan.question == 4 ? "o.csv" : nullptr, plan.output_path);
+        EXPECT_EQ(std::make_pair(c.by, c.zip_code), std::make_pair(plan.by, plan.zip_code)) << args[2];
     }
 }
 
@@ -216,6 +223,58 @@ TEST(CountsProgram, TheTableIsEachAnswersExportCountsTableInCatalogueOrder)
     store_release();
 }
 
+// --by: every question's and answer's breakdown, from the survey's one
+// pass, as the one question's count gives it.
+TEST(CountsProgram, TheBreakdownTableIsEachAnswersBreakdown)
+{
+    // The sample with a code no answer of Q20 has, as CSV files may hold.
+    ASSERT_EQ(1, read_records(sample.c_str()));
+    RespondentRecord *records = (RespondentRecord *)record_data();
+    for (int32_t r = 0; r < record_count(); r += 10)
+        records[r].field[Q20] = 7;
+    std::string odd = temp_path("odd-codes.qvd");
+    ASSERT_EQ(1, write_records(odd.c_str()));
+    const struct {
+        Args args;
+        BreakdownScope scope;
+        int question, answer;  // -1: all
+    } cases[] = {
+        {{"--by", "Income", "--filter", "Sex=Female"}, {{0, 0, 0, 2}, 0, 7}, -1, -1},
+        {{"--by", "Q4", "--zip", "77004", "--question", "Q20", "--answer", "No"}, {{}, 77004, 1}, 10, 1},
+        {{"--by", "none", "--question", "Q28"}, {{}, 0, BY_ANSWERS}, 20, -1},
+    };
+    auto append_line = [](void *to, const char *line, size_t length) {
+        ((std::string *)to)->append(line, length);
+        return 1;
+    };
+    for (const auto &c : cases) {
+        std::string expected = std::string(breakdown_table_header) + "\r\n", out, err;
+        for (int q = 0; q < CATALOGUE_SIZE; q++) {
+            if (c.question >= 0 && q != c.question)
+                continue;
+            Crosstab table;
+            Breakdown breakdown;
+            ASSERT_EQ(1, count_crosstab(&c.scope, q, &table));
+            int32_t other_codes = 0;
+            for (int g = 0; g < CROSSTAB_GROUPS; g++)
+                other_codes += table.cells[g][CROSSTAB_OTHER];
+            for (int a = 0; a < CROSSTAB_ANSWERS; a++) {
+                if ((c.answer >= 0 && a != c.answer) || (c.scope.by == BY_ANSWERS && a > 0) ||
+                    (a >= catalogue_entry(q)->answer_count && (a != CROSSTAB_OTHER || other_codes == 0)))
+                    continue;
+                make_breakdown(&c.scope, q, a, &table, &breakdown);
+                emit_breakdown_lines(&breakdown, c.scope.by == BY_ANSWERS ? c.answer : -1, append_line, &expected);
+            }
+        }
+        Args args = c.args;
+        args.insert(args.begin(), odd.c_str());
+        EXPECT_EQ(COUNTS_DONE, run_program(args, &out, &err)) << err;
+        EXPECT_TRUE(expected == out) << c.args[1];
+        EXPECT_TRUE(c.question >= 0 || out.find(",(other codes),") != std::string::npos);
+    }
+    store_release();
+}
+
 TEST(CountsProgram, FailuresSayWhyAndWriteNothing)
 {
     std::string kept = temp_path("kept.csv"), missing = temp_path("missing.qvd");
@@ -249,6 +308,15 @@ TEST(CountsProgram, FailuresSayWhyAndWriteNothing)
         {{q, "--filter", "Sex=Male", "--filter", "Q4=2"}, COUNTS_WRONG_ARGUMENT, "the Sex filter is given twice", 0},
         {{q, "--output", "a", "--output=b"}, COUNTS_WRONG_ARGUMENT, "--output is given twice", 0},
         {{q, "--question"}, COUNTS_WRONG_ARGUMENT, "--question needs a value", 0},
+        {{q, "--by", "Incomes"}, COUNTS_WRONG_ARGUMENT, "unknown --by \"Incomes\"; the names are none, Age, Sex, "
+         "Marital status, Children, # of Children, Race, Hispanic, Income, Education, Veteran, or the fields Q1, "
+         "Q2, Q3, Q4, Q5, Q6, Q6A, Q7, Q8, Q9\n", 0},
+        {{q, "--by", "Sex", "--by=Age"}, COUNTS_WRONG_ARGUMENT, "--by is given twice", 0},
+        {{q, "--zip", "77004"}, COUNTS_WRONG_ARGUMENT, "--zip needs --by: it limits the breakdown to one zip code", 0},
+        {{q, "--by", "none", "--zip", "7700"}, COUNTS_WRONG_ARGUMENT, "--zip \"7700\" is not a zip code of five "
+         "digits, as 77004\n", 0},
+        {{q, "--by", "none", "--zip", "00000"}, COUNTS_WRONG_ARGUMENT, "--zip \"00000\" is not a zip code", 0},
+        {{q, "--by", "none", "--zip=77004", "--zip", "77005"}, COUNTS_WRONG_ARGUMENT, "--zip is given twice", 0},
         {{q, "--outputs=x"}, COUNTS_WRONG_ARGUMENT, "unknown option \"--outputs=x\"\nusage: quorvel-counts DATA", 0},
         {{missing.c_str()}, COUNTS_FAILED, "read_records() - can't open record file: " + missing + "!\n", 0},
         {{odd.c_str()}, COUNTS_FAILED, "read_records() - not a record file: " + odd + "!\n", 0},
