@@ -84,6 +84,13 @@ void draw_breakdown_chart(HDC dc, const RECT *area, const ChartRows *rows, HFONT
         text_at(dc, mark, box, DT_CENTER);
     }
     auto x_of = [left, right](float percent) { return left + (int)((float)(right - left) * percent / 100.0f + 0.5f); };
+    // By a list, the All row's share as a line across the groups, behind
+    // the bars and their texts.
+    const BreakdownRow &all = breakdown->rows[0];
+    if (breakdown->scope.by != BY_ANSWERS && all.respondents > 0) {
+        int x = x_of(all.share);
+        fill(dc, x, top, x + unit, bottom, ink);
+    }
     const int pitch = (bottom - top) / rows->count;
     int thickness = pitch * 3 / 5;
     if (thickness > line)
@@ -105,14 +112,13 @@ void draw_breakdown_chart(HDC dc, const RECT *area, const ChartRows *rows, HFONT
         fill(dc, high, y - tick, high + unit, y + tick, ink);
         char share[24];
         breakdown_cell(breakdown, row, BREAKDOWN_SHARE, share, sizeof share);
-        RECT beside = {(high > end ? high : end) + pad, y - pitch / 2, area->right, y + pitch / 2 + 1};
+        // On white, so the All line does not run through it.
+        SIZE extent;
+        GetTextExtentPoint32A(dc, share, (int)strlen(share), &extent);
+        int x = (high > end ? high : end) + pad;
+        fill(dc, x, y - extent.cy / 2, x + extent.cx, y - extent.cy / 2 + extent.cy, white);
+        RECT beside = {x, y - pitch / 2, area->right, y + pitch / 2 + 1};
         text_at(dc, share, beside, DT_LEFT);
-    }
-    // By a list, the All row's share as a line across the groups.
-    const BreakdownRow &all = breakdown->rows[0];
-    if (breakdown->scope.by != BY_ANSWERS && all.respondents > 0) {
-        int x = x_of(all.share);
-        fill(dc, x, top, x + unit, bottom, ink);
     }
     SelectObject(dc, old_font);
 }

@@ -40,8 +40,8 @@ SIZE start_window;
 
 // Column widths in dialog units, so they grow with the font and the DPI;
 // the first by answers, then by a list, then the others.
-const int label_widths[2] = {170, 84};
-const int column_widths[BREAKDOWN_COLUMNS] = {0, 38, 48, 36, 52, 70, 60};
+const int label_widths[2] = {170, 78};
+const int column_widths[BREAKDOWN_COLUMNS] = {0, 38, 56, 34, 50, 60, 52};
 
 int item_count(void)
 {

@@ -1183,6 +1183,7 @@ TEST_F(Interaction, EscHidesEachPanelAndItsCommandShowsItAgain)
     send_command(CMD_SHOW_INFO);
     send_command(CMD_ABOUT);
     send_command(CMD_SHOW_AREAS);
+    send_command(CMD_SHOW_BREAKDOWN);
     choose_in_combo(demographics_panel(), IDC_DEMO_RACE, 4);
     SendDlgItemMessageA(question_panel(), IDC_QUESTION_PREV, BM_CLICK, 0, 0);
     pump_messages(0);
@@ -1199,6 +1200,7 @@ TEST_F(Interaction, EscHidesEachPanelAndItsCommandShowsItAgain)
         {PANEL_INFO, IDC_INFO_CLEAR, CMD_SHOW_INFO},
         {PANEL_ABOUT, IDC_ABOUT_OK, CMD_ABOUT},
         {PANEL_AREAS, IDC_AREAS_LIST, CMD_SHOW_AREAS},
+        {PANEL_BREAKDOWN, IDC_BREAKDOWN_LIST, CMD_SHOW_BREAKDOWN},
     };
     for (const Case &c : cases) {
         HWND panel = panel_window(c.panel);
@@ -1237,9 +1239,12 @@ TEST_F(Interaction, TabMovesBetweenTheTabStopsOfAPanel)
         {PANEL_QUESTION, {IDC_QUESTION_PREV, IDC_QUESTION_NEXT, IDC_QUESTION_ANSWER, IDC_FIND_ZIP}},
         {PANEL_INFO, {IDC_INFO_CLEAR, IDC_INFO_SAVE}},
         {PANEL_ABOUT, {IDC_ABOUT_OK}},
+        // "Selected zip only" is skipped while no zip code is selected.
+        {PANEL_BREAKDOWN, {IDC_BREAKDOWN_BY, IDC_BREAKDOWN_COPY_CHART, IDC_BREAKDOWN_LIST}},
     };
     send_command(CMD_SHOW_INFO);
     send_command(CMD_ABOUT);
+    send_command(CMD_SHOW_BREAKDOWN);
     for (const Case &c : cases) {
         HWND panel = panel_window(c.panel);
         SetFocus(GetDlgItem(panel, c.order[0]));

@@ -22,6 +22,7 @@
 #include "gis/bmp.h"
 #include "gis/zip_table.h"
 #include "panels/areas_panel.h"
+#include "panels/breakdown_panel.h"
 #include "panels/clipboard.h"
 #include "panels/info_panel.h"
 #include "panels/question_panel.h"
@@ -29,12 +30,15 @@
 #include "resources/resource.h"
 #include "stats/area_list.h"
 #include "stats/counts_file.h"
+#include "stats/number_format.h"
+#include "survey/catalogue.h"
 #include "survey/data_stream.h"
 #include "survey/outside_zips.h"
 #include "survey/records.h"
 #include "survey/tally.h"
 #include "view/map_legend.h"
 #include "view/map_view.h"
+#include "view/mouse_input.h"
 #include "view/page_layout.h"
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -539,6 +543,144 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
     EXPECT_TRUE(whole == text_of(table));
 }
 
+// The Breakdown panel's list as shown: each row's cells.
+std::vector<std::vector<std::string>> breakdown_rows(void)
+{
+    HWND list = GetDlgItem(panel_window(PANEL_BREAKDOWN), IDC_BREAKDOWN_LIST);
+    std::vector<std::vector<std::string>> rows(ListView_GetItemCount(list));
+    for (size_t item = 0; item < rows.size(); item++) {
+        for (int c = 0; c < Header_GetItemCount(ListView_GetHeader(list)); c++) {
+            char text[96] = "";
+            ListView_GetItemText(list, (int)item, c, text, sizeof text);
+            rows[item].push_back(text);
+        }
+    }
+    return rows;
+}
+
+// A line's cells, split at the separator outside quotes, quotes undone.
+std::vector<std::string> cells_of(const std::string &line, char separator)
+{
+    std::vector<std::string> cells(1);
+    for (size_t i = 0, quoted = 0; i < line.size(); i++) {
+        if (line[i] == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"')
+            cells.back() += line[i++];
+        else if (line[i] == '"')
+            quoted = !quoted;
+        else if (line[i] == separator && !quoted)
+            cells.emplace_back();
+        else
+            cells.back() += line[i];
+    }
+    return cells;
+}
+
+std::vector<std::string> lines_of(const std::string &text)
+{
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
+    return lines;
+}
+
+std::string count_text(int32_t n)
+{
+    char text[16];
+    format_count(n, text, sizeof text);
+    return text;
+}
+
+TEST_F(Output, TheBreakdownFollowsTheMapAndCopiesWhatTheCountsProgramWrites)
+{
+    std::string sample = source_path("data/samples/sample-survey.qvd");
+    answer_file_dialog(sample);
+    send_command(CMD_LOAD_DATA);
+    HWND panel = panel_window(PANEL_BREAKDOWN), list = GetDlgItem(panel, IDC_BREAKDOWN_LIST);
+    HWND question = panel_window(PANEL_QUESTION);
+    send_command(CMD_SHOW_BREAKDOWN);
+    while (current_question() != 10)  // Q20, skipped drugs for their cost
+        SendDlgItemMessageA(question, IDC_QUESTION_NEXT, BM_CLICK, 0, 0);
+    pump_messages(0);
+
+    // By all respondents, a row per answer; a click on a row, or an arrow
+    // key, makes its answer the map's as the Question panel's list does,
+    // and the Info log stays as it was.
+    EXPECT_EQ("Q20: 1,320 respondents", item_text(panel, IDC_BREAKDOWN_SUMMARY));
+    const std::vector<std::vector<std::string>> answers = breakdown_rows();
+    ASSERT_EQ(3u, answers.size());
+    for (int item : {2, 1}) {
+        RECT box;
+        ListView_GetItemRect(list, item, &box, LVIR_LABEL);
+        post_mouse(list, WM_LBUTTONDOWN, MK_LBUTTON, box.left + 4, (box.top + box.bottom) / 2);
+        post_mouse(list, WM_LBUTTONUP, 0, box.left + 4, (box.top + box.bottom) / 2);
+        EXPECT_EQ(item, combo_selection(question, IDC_QUESTION_ANSWER));
+        const int32_t total = tally_result()->total;
+        EXPECT_EQ(std::vector<std::string>({catalogue_entry(10)->answers[item].text, count_text(total), "1,320",
+                                            share_text(total, 1320) + "%"}),
+                  std::vector<std::string>(answers[item].begin(), answers[item].begin() + 4));
+    }
+    SetFocus(list);
+    key_stroke(VK_UP, 0);
+    EXPECT_EQ(0, combo_selection(question, IDC_QUESTION_ANSWER));
+    EXPECT_EQ(count_text(tally_result()->total), answers[0][1]);
+    EXPECT_EQ(1u, ListView_GetSelectedCount(list));
+    EXPECT_EQ("", info_log_text());
+
+    // By Income: All, then each group; the chart on the clipboard twice its
+    // size under the text line, in the map's colors.
+    choose_in_combo(panel, IDC_BREAKDOWN_BY, 8);
+    std::vector<std::vector<std::string>> groups = breakdown_rows();
+    ASSERT_EQ(13u, groups.size());
+    EXPECT_EQ(std::vector<std::string>({"All", "136", "1,320"}), std::vector<std::string>(groups[0].begin(), groups[0].begin() + 3));
+    EXPECT_EQ("$1,000 - $10,000", groups[2][0]);
+    EXPECT_EQ(0u, item_text(panel, IDC_BREAKDOWN_SUMMARY).find("Q20 by Income: the answers differ between groups ("));
+    SendDlgItemMessageA(panel, IDC_BREAKDOWN_COPY_CHART, BM_CLICK, 0, 0);
+    std::vector<uint8_t> dib = clipboard_bytes(CF_DIB);
+    ASSERT_GT(dib.size(), sizeof(BITMAPINFOHEADER));
+    BITMAPINFOHEADER dib_header;
+    memcpy(&dib_header, dib.data(), sizeof dib_header);
+    RECT chart, line;
+    GetClientRect(GetDlgItem(panel, IDC_BREAKDOWN_CHART), &chart);
+    GetClientRect(GetDlgItem(panel, IDC_BREAKDOWN_SUMMARY), &line);
+    EXPECT_EQ(std::make_pair(2 * chart.right, 2 * (line.bottom + chart.bottom)),
+              std::make_pair((LONG)dib_header.biWidth, (LONG)dib_header.biHeight));
+    int orange = 0, purple = 0;
+    for (size_t at = sizeof dib_header; at + 3 <= dib.size(); at += 3) {
+        orange += dib[at] == 0x00 && dib[at + 1] == 0x52 && dib[at + 2] == 0xC8;
+        purple += dib[at] == 0x9B && dib[at + 1] == 0x3A && dib[at + 2] == 0x5D;
+    }
+    EXPECT_TRUE(orange > 100 && purple > 100) << orange << " orange, " << purple << " purple";
+
+    // Women, then in zip 77004 alone: the rows follow the filter and the
+    // selection, and Ctrl+C copies what quorvel-counts writes for them,
+    // the text line last.
+    choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_SEX, 2);
+    EXPECT_EQ(count_text(tally_result()->filtered), breakdown_rows()[0][2]);
+    HWND zip_only = GetDlgItem(panel, IDC_BREAKDOWN_ZIP_ONLY);
+    EXPECT_FALSE(IsWindowEnabled(zip_only));
+    select_zip_quietly(4);
+    EXPECT_EQ("Only zip 77004", item_text(panel, IDC_BREAKDOWN_ZIP_ONLY));
+    SendMessageA(zip_only, BM_CLICK, 0, 0);
+    EXPECT_EQ(count_text(tally_result()->bases[4]), breakdown_rows()[0][2]);
+    const std::string summary = item_text(panel, IDC_BREAKDOWN_SUMMARY);
+    EXPECT_EQ(0u, summary.find("Q20 in zip 77004 by Income: ")) << summary;
+    SetFocus(list);
+    std::vector<std::string> copied = lines_of(copy_with_ctrl_c()), written, err;
+    std::string out, errors;
+    ASSERT_EQ(0u, run_counts(" \"" + sample + "\" --question Q20 --answer Yes --filter Sex=Female --by income --zip 77004",
+                             &out, &errors)) << errors;
+    written = lines_of(out);
+    ASSERT_EQ(groups.size() + 2, copied.size());
+    ASSERT_EQ(groups.size() + 1, written.size());
+    EXPECT_EQ(summary, copied.back());
+    const int same[] = {5, 6, 7, 8, 9, 10, 12, 13};  // group ... compared
+    for (size_t r = 1; r < written.size(); r++) {
+        std::vector<std::string> table = cells_of(written[r], ','), rows = cells_of(copied[r], '\t');
+        for (size_t c = 0; c < sizeof same / sizeof same[0]; c++)
+            EXPECT_EQ(table[same[c]], rows[c]) << written[r];
+    }
+}
+
 // Names a user can type, as bytes of the ANSI code page: scripts/test runs
 // this under 1252 and again under 1251 (QUORVEL_CODE_PAGE says which).
 TEST_F(Output, EveryFileCommandTakesNamesOfTheAnsiCodePage)
@@ -700,11 +842,13 @@ TEST_F(Output, ACopyThatCannotBeMadeSaysSoAndLeavesTheClipboard)
     WaitForSingleObject(opened, 5000);
     send_command(CMD_COPY_MAP);
     send_command(CMD_COPY_COUNTS);
-    EXPECT_EQ(0, copy_area_rows());
+    EXPECT_EQ(0, copy_area_rows() + copy_breakdown_rows() + copy_chart());
     SetEvent(done);
     holder.join();
     clipboard_fail_memory(1);
     send_command(CMD_COPY_MAP);
+    clipboard_fail_memory(1);
+    EXPECT_EQ(0, copy_chart());
     clipboard_fail_memory(2);
     send_command(CMD_COPY_COUNTS);
     // A count refused for want of memory has no table to copy.
@@ -715,7 +859,8 @@ TEST_F(Output, ACopyThatCannotBeMadeSaysSoAndLeavesTheClipboard)
     const std::string busy = "() - can't open the clipboard: another program is using it!\n",
                       short_of_memory = "() - not enough memory for the clipboard!\n";
     const std::vector<std::string> expected = {
-        "copy_map" + busy, "copy_counts" + busy, "copy_area_rows" + busy, "copy_map" + short_of_memory,
+        "copy_map" + busy, "copy_counts" + busy, "copy_area_rows" + busy, "copy_breakdown_rows" + busy,
+        "copy_breakdown_chart" + busy, "copy_map" + short_of_memory, "copy_breakdown_chart" + short_of_memory,
         "copy_counts" + short_of_memory, "copy_counts() - not enough memory for the counts table!\n"};
     ASSERT_EQ(expected.size(), message_boxes().size());
     for (size_t i = 0; i < expected.size(); i++)

@@ -126,7 +126,7 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
         {"Demographics", {{"Default Demographics", 31}, {"Saved Demographics", 32}}},
         {"Panel", {{"Show GIS Panel", 14}, {"Show Demographics Panel", 11},
                    {"Show Question Panel", 12}, {"Show Info Panel", 13}, {"Show Areas Panel", 55},
-                   {"Show Legend", 54}}},
+                   {"Show Breakdown Panel", 70}, {"Show Legend", 54}}},
         {"Help", {{"About..", 6}}},
     };
     HMENU bar = GetMenu(main_window());
@@ -157,7 +157,8 @@ TEST_F(Shell, EachDialogHasItsCaptionAndStartVisibility)
     const Expected expected[] = {
         {PANEL_DEMOGRAPHICS, "Demographics Panel", true}, {PANEL_QUESTION, "Question Panel", true},
         {PANEL_GIS, "GIS Panel", true}, {PANEL_INFO, "Info Panel", false},
-        {PANEL_ABOUT, "About Pellora 2.0", false}, {PANEL_AREAS, "Areas Panel", false}};
+        {PANEL_ABOUT, "About Pellora 2.0", false}, {PANEL_AREAS, "Areas Panel", false},
+        {PANEL_BREAKDOWN, "Breakdown Panel", false}};
     for (const Expected &e : expected) {
         HWND panel = panel_window(e.panel);
         ASSERT_NE(nullptr, panel);
@@ -776,12 +777,12 @@ std::string uninstall_value(const char *name)
     return machine_value("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvel", name);
 }
 
-// A program's Demographics, Question, GIS, Info and Areas panels.
+// A program's Demographics, Question, GIS, Info, Areas and Breakdown panels.
 std::vector<HWND> program_panels(DWORD process)
 {
     return {process_panel(process, "Demographics Panel"), process_panel(process, "Question Panel"),
             process_panel(process, "GIS Panel"), process_panel(process, "Info Panel"),
-            process_panel(process, "Areas Panel")};
+            process_panel(process, "Areas Panel"), process_panel(process, "Breakdown Panel")};
 }
 
 // The panels lie within the work area of the main window's monitor, apart
@@ -792,7 +793,7 @@ void expect_panels_tidy(HWND main, const std::vector<HWND> &panels, const char *
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoA(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor);
-    RECT window, bars, rects[5], common;
+    RECT window, bars, rects[6], common;
     GetWindowRect(main, &window);
     POINT client_origin = {0, 0};
     ClientToScreen(main, &client_origin);
@@ -822,7 +823,7 @@ TEST_F(Shell, QuitAndClosingTheWindowBothExitWithZero)
     const auto restore = [](const ProcessWindows &program) {
         EXPECT_TRUE(IsIconic(program.main));
         SendMessageA(program.main, WM_SYSCOMMAND, SC_RESTORE, 0);
-        expect_panels_tidy(program.main, program_panels(program.process), "+++?");
+        expect_panels_tidy(program.main, program_panels(program.process), "+++??~");
     };
     EXPECT_EQ(0u, run_program_and_end_it(exe, work_dir(), WM_CLOSE, 0, &error_shown, restore,
                                          "", SW_SHOWMINNOACTIVE));
@@ -831,7 +832,7 @@ TEST_F(Shell, QuitAndClosingTheWindowBothExitWithZero)
     // window as it shows.
     const auto maximised = [](const ProcessWindows &program) {
         EXPECT_TRUE(IsZoomed(program.main));
-        expect_panels_tidy(program.main, program_panels(program.process), "?????");
+        expect_panels_tidy(program.main, program_panels(program.process), "?????~");
     };
     EXPECT_EQ(0u, run_program_and_end_it(exe, work_dir(), WM_CLOSE, 0, &error_shown, maximised,
                                          "", SW_SHOWMAXIMIZED));
@@ -846,8 +847,9 @@ TEST_F(Shell, SavedItemsBeforeAnyDefaultOnlyDraw)
     DWORD code = run_program_and_end_it(
         windows_path(QUORVEL_EXE), work_dir(), WM_COMMAND, CMD_QUIT, &error_shown,
         [](const ProcessWindows &program) {
-            // On a 1280 x 1024 screen the panels start beside the main window.
-            expect_panels_tidy(program.main, program_panels(program.process), "+++??");
+            // On a 1280 x 1024 screen the panels start beside the main window;
+            // the Breakdown panel finds no room apart from the Areas panel.
+            expect_panels_tidy(program.main, program_panels(program.process), "+++??~");
             HWND question = process_panel(program.process, "Question Panel");
             HWND demographics = process_panel(program.process, "Demographics Panel");
             ASSERT_NE(nullptr, question);
@@ -1016,8 +1018,9 @@ TEST_F(Shell, AtOneHundredFortyFourDpiThePanelsGrowAndAPressPicksItsBar)
             GetWindowRect(panels[0], &theirs);
             GetWindowRect(panel_window(PANEL_DEMOGRAPHICS), &ours);
             EXPECT_GT((theirs.right - theirs.left) * 4, (ours.right - ours.left) * 5) << "not 144 DPI";
-            // The Areas panel, hidden at start, finds no free room at this size.
-            expect_panels_tidy(program.main, panels, "????~");
+            // The Areas and Breakdown panels, hidden at start, find no free
+            // room at this size.
+            expect_panels_tidy(program.main, panels, "????~~");
             // The readout's width limit grows with its text too.
             HWND tip = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr);
             while (tip && GetWindow(tip, GW_OWNER) != program.main)
