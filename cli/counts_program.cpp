@@ -259,19 +259,20 @@ int emit_question_breakdowns(const CountsPlan *plan, int question, CountsLineSin
 {
     BreakdownScope scope;
     plan_scope(plan, &scope);
-    const Crosstab *table = survey_crosstab(question);
+    Crosstab table;
+    survey_crosstab(question, &table);
     Breakdown breakdown;
     if (plan->by == BY_ANSWERS) {
-        make_breakdown(&scope, question, 0, table, &breakdown);
+        make_breakdown(&scope, question, 0, &table, &breakdown);
         return emit_breakdown_lines(&breakdown, plan->answer, emit, context);
     }
     int32_t other_codes = 0;
     for (int g = 0; g < CROSSTAB_GROUPS; g++)
-        other_codes += table->cells[g][CROSSTAB_OTHER];
+        other_codes += table.cells[g][CROSSTAB_OTHER];
     for (int a = 0; a < CROSSTAB_ANSWERS; a++) {
         if (plan->answer >= 0 ? a != plan->answer : a == CROSSTAB_OTHER && other_codes == 0)
             continue;
-        if (make_breakdown(&scope, question, a, table, &breakdown) &&
+        if (make_breakdown(&scope, question, a, &table, &breakdown) &&
             !emit_breakdown_lines(&breakdown, -1, emit, context))
             return 0;
     }

@@ -20,7 +20,9 @@ uint8_t group_slot[DEMOGRAPHIC_LISTS][LOOKED_UP_CODES];
 int8_t asked_field[CATALOGUE_SIZE];
 int slots_built;
 
-Crosstab survey_tables[CATALOGUE_SIZE];
+// Per group, every question's answers: a record adds to one group's block
+// alone, so its 34 counts stay in cache.
+int32_t survey_cells[CROSSTAB_GROUPS][CATALOGUE_SIZE][CROSSTAB_ANSWERS];
 
 void build_slots(void)
 {
@@ -205,7 +207,7 @@ int count_crosstab(const BreakdownScope *scope, int question, Crosstab *table)
 
 int count_survey_crosstabs(const BreakdownScope *scope)
 {
-    memset(survey_tables, 0, sizeof survey_tables);
+    memset(survey_cells, 0, sizeof survey_cells);
     Conditions conditions;
     if (!read_scope(scope, &conditions))
         return 0;
@@ -215,16 +217,21 @@ int count_survey_crosstabs(const BreakdownScope *scope)
         const int32_t *fields = records[r].field;
         if (!in_scope(&conditions, fields))
             continue;
-        int group = group_of(&conditions, fields);
+        int32_t(*answers)[CROSSTAB_ANSWERS] = survey_cells[group_of(&conditions, fields)];
         for (int q = 0; q < CATALOGUE_SIZE; q++)
-            survey_tables[q].cells[group][answer_of(q, fields[asked_field[q]])]++;
+            answers[q][answer_of(q, fields[asked_field[q]])]++;
     }
     return 1;
 }
 
-const Crosstab *survey_crosstab(int question)
+int survey_crosstab(int question, Crosstab *table)
 {
-    return question >= 0 && question < CATALOGUE_SIZE ? &survey_tables[question] : nullptr;
+    memset(table, 0, sizeof *table);
+    if (question < 0 || question >= CATALOGUE_SIZE)
+        return 0;
+    for (int g = 0; g < CROSSTAB_GROUPS; g++)
+        memcpy(table->cells[g], survey_cells[g][question], sizeof table->cells[g]);
+    return 1;
 }
 
 int make_breakdown(const BreakdownScope *scope, int question, int answer, const Crosstab *table,

@@ -35,10 +35,10 @@ struct Crosstab {
 // empty) for a question or a list the catalogue lacks.
 int count_crosstab(const BreakdownScope *scope, int question, Crosstab *table);
 // One pass over the record store for every question at once; 1 or 0 as
-// above.  survey_crosstab then gives each question's table; null outside
-// the catalogue.
+// above.  survey_crosstab then gives each question's table: 1, or 0 (the
+// table empty) outside the catalogue.
 int count_survey_crosstabs(const BreakdownScope *scope);
-const Crosstab *survey_crosstab(int question);
+int survey_crosstab(int question, Crosstab *table);
 
 enum BreakdownRowKind { ROW_ANSWER, ROW_OTHER_CODES, ROW_ALL, ROW_GROUP };
 

@@ -1,6 +1,9 @@
 // The whole survey counted in one pass, and its whole table, to be read
-// against BM_plain_pass/records:1000000, a plain pass over as many records.
+// against BM_plain_pass/records:1000000, a plain pass over as many records;
+// the same for the breakdowns: the Breakdown panel's of one question by a
+// group, and quorvel-counts --by Income's of the whole survey.
 #include "cli/counts_program.h"
+#include "stats/breakdown.h"
 #include "stats/whole_survey.h"
 #include "survey/catalogue.h"
 #include "survey/demographics.h"
@@ -77,5 +80,41 @@ void BM_whole_survey_table(benchmark::State &state)
     state.SetBytesProcessed(state.iterations() * (int64_t)survey_records * RECORD_BYTES);
 }
 BENCHMARK(BM_whole_survey_table)->Unit(benchmark::kMillisecond);
+
+const int income = 7, q20 = 10;
+
+// What the panel does on a recount: one question's answers by Income.
+void BM_breakdown_by_group(benchmark::State &state)
+{
+    fill_survey();
+    const BreakdownScope scope = {{}, 0, income};
+    Crosstab table;
+    Breakdown breakdown;
+    for (auto _ : state) {
+        count_crosstab(&scope, q20, &table);
+        make_breakdown(&scope, q20, 0, &table, &breakdown);
+        benchmark::DoNotOptimize(breakdown.chi_square);
+    }
+    state.SetBytesProcessed(state.iterations() * (int64_t)survey_records * RECORD_BYTES);
+}
+BENCHMARK(BM_breakdown_by_group)->Unit(benchmark::kMillisecond);
+
+// quorvel-counts --by Income: the one pass, then the table of every
+// question, answer and group.
+void BM_breakdown_table(benchmark::State &state)
+{
+    fill_survey();
+    CountsPlan plan = {COUNTS_RUN, nullptr, nullptr, -1, -1, {}, income, 0};
+    BreakdownScope scope;
+    plan_scope(&plan, &scope);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        count_survey_crosstabs(&scope);
+        emit_survey_table(&plan, count_bytes, &bytes);
+    }
+    benchmark::DoNotOptimize(bytes);
+    state.SetBytesProcessed(state.iterations() * (int64_t)survey_records * RECORD_BYTES);
+}
+BENCHMARK(BM_breakdown_table)->Unit(benchmark::kMillisecond);
 
 }  // namespace
