@@ -292,7 +292,7 @@ HFONT panel_font(void)
 // A thin line's width: a pixel at 96 DPI, more at higher ones.
 int line_unit(HDC dc)
 {
-    int unit = GetDeviceCaps(dc, LOGPIXELSX) / 96;
+    int unit = (GetDeviceCaps(dc, LOGPIXELSX) + 48) / 96;
     return unit > 0 ? unit : 1;
 }
 
