@@ -24,11 +24,10 @@ TEST(Readout, BarHeightsInBothModesAndTheLowBase)
 {
     struct Case {
         int index, count, base;
-        float share_height, height_at_200;
+        float share_height;
         bool low;
-    } cases[] = {{4, 43, 58, 20.0f * 43 / 58, 0.215f, false}, {5, 5, 5, 20.0f, 0.025f, false},
-                 {6, 1, 4, 5.0f, 0.005f, true},               {7, 0, 0, 0.0f, 0.0f, true},
-                 {8, 23100, 23100, 20.0f, 115.5f, false}};
+    } cases[] = {{4, 43, 58, 20.0f * 43 / 58, false}, {5, 5, 5, 20.0f, false}, {6, 1, 4, 5.0f, true},
+                 {7, 0, 0, 0.0f, true}};
     TallyResult result = {};
     for (const Case &c : cases) {
         result.counts[c.index] = c.count;
@@ -38,30 +37,24 @@ TEST(Readout, BarHeightsInBothModesAndTheLowBase)
     bar_heights(&result, BARS_SHARE, 200, heights);
     for (const Case &c : cases) {
         EXPECT_EQ((float)c.count, bar_height(&result, BARS_COUNT, 1, c.index));
-        EXPECT_FLOAT_EQ(c.height_at_200, bar_height(&result, BARS_COUNT, 200, c.index));
+        EXPECT_FLOAT_EQ(c.count / 200.0f, bar_height(&result, BARS_COUNT, 200, c.index));
         EXPECT_FLOAT_EQ(c.share_height, heights[c.index]);
         EXPECT_EQ(c.low, low_base(&result, BARS_SHARE, c.index) == 1) << c.index;
         EXPECT_EQ(0, low_base(&result, BARS_COUNT, c.index));
     }
 }
 
-// A count bar's block stands for the fewest respondents of the series 1, 2,
-// 5, 10, ... that keep the most populous located area within 100 blocks.
+// A block is the fewest of 1, 2, 5, 10, ... respondents that keep the
+// largest located area within 100 blocks (43,964: 77004 of the sample x 758).
 TEST(Readout, BlockScaleKeepsTheLargestAreaWithinAHundredBlocks)
 {
-    const struct {
-        int32_t largest, scale;
-    } cases[] = {{0, 1},     {1, 1},     {100, 1},        {101, 2},         {200, 2},
-                 {201, 5},   {500, 5},   {501, 10},       {1000, 10},       {20000, 200},
-                 {43964, 500 /* the sample's 77004 repeated 758 times */}, {1000000, 10000},
-                 {1000001, 20000}, {INT32_MAX, 50000000}};
+    const int32_t cases[][2] = {{0, 1},   {1, 1},   {100, 1},  {101, 2},     {200, 2},    {201, 5},
+                                {501, 10}, {20000, 200}, {43964, 500}, {1000001, 20000}, {INT32_MAX, 50000000}};
     int32_t respondents[ZIP_SLOTS] = {};
-    // 77000 has no location, so no bar however many live there.
-    respondents[0] = INT32_MAX;
+    respondents[0] = INT32_MAX;  // 77000 has no location, so no bar
     for (const auto &c : cases) {
-        respondents[2] = c.largest;  // 77002
-        respondents[4] = c.largest / 2;
-        EXPECT_EQ(c.scale, block_scale(respondents)) << c.largest;
+        respondents[2] = c[0];
+        EXPECT_EQ(c[1], block_scale(respondents)) << c[0];
     }
 }
 
@@ -103,20 +96,14 @@ TEST(Readout, LegendLinesAndAreaReadout)
     const std::string count_scale = "921 of 1,234,567 respondents match; bars: one block per respondent";
     struct Case {
         TallyQuery query;
-        int mode;
-        int32_t scale;
-        int colors, selected;
+        int mode, colors, selected;
         std::vector<std::string> lines;
     } cases[] = {
-        {query_of(Q10, 1), BARS_COUNT, 1, COLORS_PLAIN, -1,
+        {query_of(Q10, 1), BARS_COUNT, COLORS_PLAIN, -1,
          {"Q10: In which of the following are you currently staying?",
           "Answer: own home or apartment", "Respondents: all", count_scale}},
-        {query_of(Q10, 1), BARS_COUNT, 20000, COLORS_PLAIN, -1,
-         {"Q10: In which of the following are you currently staying?", "Answer: own home or apartment",
-          "Respondents: all", "921 of 1,234,567 respondents match; bars: one block per 20,000 respondents"}},
-        // Filters in the panel's order, whatever their fields' order; a
-        // share's block is 5% at any scale.
-        {query_of(Q10, 4, {{7, 2}, {6, 11}, {3, 2}, {1, 9}, {0, 1}}), BARS_SHARE, 200, COLORS_AVERAGE, 4,
+        // Filters in the panel's order, whatever their fields' order.
+        {query_of(Q10, 4, {{7, 2}, {6, 11}, {3, 2}, {1, 9}, {0, 1}}), BARS_SHARE, COLORS_AVERAGE, 4,
          {"Q10: In which of the following are you currently staying?", "Answer: shelter",
           "Respondents: Age 18-29, Sex Female, # of Children None, Race No answer, Refused, "
           "Income $1,000 - $10,000",
@@ -125,16 +112,22 @@ TEST(Readout, LegendLinesAndAreaReadout)
           "orange: above the 69.8% average (95% interval); purple: below",
           "Selected: 77004, 43 (4.67%); 43 of 58 in the area (74.14%)"}},
         // A code no list offers is shown as it is.
-        {query_of(Q38, 99, {{0, 17}}), BARS_COUNT, 1, COLORS_PLAIN, 0,
+        {query_of(Q38, 99, {{0, 17}}), BARS_COUNT, COLORS_PLAIN, 0,
          {"Q38: Your City Council District Member is?", "Answer: No answer/Refused",
           "Respondents: Age 17", count_scale, "Selected: 77000, 0 (0.00%)"}},
-        {query_of(-1, 0), BARS_COUNT, 1, COLORS_PLAIN, 599, {"Any question", "Answer: any", "Respondents: all", count_scale}},
+        {query_of(-1, 0), BARS_COUNT, COLORS_PLAIN, 599, {"Any question", "Answer: any", "Respondents: all", count_scale}},
     };
     for (const Case &c : cases) {
         LegendText legend;
-        build_legend(&c.query, &result, c.mode, c.scale, c.colors, c.selected, &legend);
+        build_legend(&c.query, &result, c.mode, 1, c.colors, c.selected, &legend);
         EXPECT_EQ(c.lines, std::vector<std::string>(legend.line, legend.line + legend.line_count));
     }
+    // A count's block at the data set's scale; a share's is 5% at any scale.
+    LegendText scaled;
+    build_legend(&cases[0].query, &result, BARS_COUNT, 20000, COLORS_PLAIN, -1, &scaled);
+    EXPECT_STREQ("921 of 1,234,567 respondents match; bars: one block per 20,000 respondents", scaled.line[3]);
+    build_legend(&cases[1].query, &result, BARS_SHARE, 20000, COLORS_AVERAGE, 4, &scaled);
+    EXPECT_EQ(cases[1].lines[3], scaled.line[3]);
 
     // The interval against the average, where the area has respondents.
     result.counts[6] = result.bases[6] = result.bases[7] = 29;
