@@ -13,6 +13,7 @@ const int32_t RECORD_LIMIT = INT32_MAX / RECORD_BYTES;
 // The data set in use.  Empty until the first successful load or import.
 RespondentRecord *store_records;
 int32_t store_count;
+int store_given;
 
 // Zeroed room for `capacity` records, or null.  The limit check keeps the
 // multiplication within size_t on 32-bit hosts too.
@@ -82,6 +83,7 @@ void store_replace(RecordBuffer *buffer)
     free(store_records);
     store_records = buffer->records;
     store_count = buffer->count;
+    store_given = 1;
     buffer->records = nullptr;
     buffer->count = 0;
     buffer->capacity = 0;
@@ -92,4 +94,10 @@ void store_release(void)
     free(store_records);
     store_records = nullptr;
     store_count = 0;
+    store_given = 0;
+}
+
+int store_loaded(void)
+{
+    return store_given;
 }

@@ -51,3 +51,6 @@ const RespondentRecord *record_data(void);
 void store_replace(RecordBuffer *buffer);
 // Frees the store's storage (count 0); for orderly shutdown and tests.
 void store_release(void);
+// 1 once a data set was given, even one without records, until the store
+// is released; so an empty file loaded is told from no file at all.
+int store_loaded(void);
