@@ -18,6 +18,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <utility>
@@ -87,16 +88,22 @@ TEST(CountsArguments, QuestionsAnswersAndFiltersByNameTextOrCode)
         Args args;
         int question, answer;
         std::vector<std::pair<int, int32_t>> filters;  // filter, code
+        const char *data, *output;  // data null: the first argument
     } cases[] = {
-        {{"s.qvd"}, -1, -1, {}},
-        {{"S.CSV", "--question", "q34a"}, 22, -1, {}},
-        {{"s.qvd", "--question=Q10", "--answer", "2"}, 0, 1, {}},
-        {{"s.qvd", "--answer", "home or apartment of a friend or family member", "--question", "Q10"}, 0, 1, {}},
-        {{"s.qvd", "--question", "Q16", "--answer=10 or more", "--output", "o.csv"}, 4, 9, {}},
-        {{"s.qvd", "--question", "ALL", "--answer", "all"}, -1, -1, {}},
+        {{"s.qvd"}, -1, -1, {}, nullptr, nullptr},
+        {{"S.CSV", "--question", "q34a"}, 22, -1, {}, nullptr, nullptr},
+        {{"s.qvd", "--question=Q10", "--answer", "2"}, 0, 1, {}, nullptr, nullptr},
+        {{"s.qvd", "--answer", "home or apartment of a friend or family member", "--question", "Q10"}, 0, 1, {},
+         nullptr, nullptr},
+        {{"s.qvd", "--question", "Q16", "--answer=10 or more", "--output", "o.csv"}, 4, 9, {}, nullptr, "o.csv"},
+        {{"s.qvd", "--question", "ALL", "--answer", "all"}, -1, -1, {}, nullptr, nullptr},
         {{"s.qvd", "--filter", "Income=$1,000 - $10,000", "--filter", "# of children=2", "--filter=Q2=4",
           "--filter", "q4=9", "--filter", "Marital status=Living with partner", "--filter", "Age=All"},
-         -1, -1, {{7, 2}, {6, 2}, {1, 4}, {3, 9}, {4, 2}}},
+         -1, -1, {{7, 2}, {6, 2}, {1, 4}, {3, 9}, {4, 2}}, nullptr, nullptr},
+        // "--" ends the options, and an option's value is never one.
+        {{"--", "-s.qvd"}, -1, -1, {}, "-s.qvd", nullptr},
+        {{"s.qvd", "--output", "--help"}, -1, -1, {}, nullptr, "--help"},
+        {{"--output", "--", "--", "-h.csv"}, -1, -1, {}, "-h.csv", "--"},
     };
     for (const auto &c : cases) {
         Args args = c.args;
@@ -109,7 +116,9 @@ TEST(CountsArguments, QuestionsAnswersAndFiltersByNameTextOrCode)
         for (const auto &filter : c.filters)
             filters[filter.first] = filter.second;
         EXPECT_EQ(0, memcmp(filters, plan.filters, sizeof filters));
-        EXPECT_STREQ(plan.question == 4 ? "o.csv" : nullptr, plan.output_path);
+        EXPECT_EQ(COUNTS_RUN, plan.action);
+        EXPECT_STREQ(c.data ? c.data : c.args[0], plan.data_path);
+        EXPECT_STREQ(c.output, plan.output_path);
     }
 }
 
@@ -169,6 +178,19 @@ int run_program(Args args, std::string *out, std::string *err, FILE *out_file = 
     return status;
 }
 
+// What Export Counts writes for one question and answer.
+std::string export_counts_block(int question, int answer, const int32_t filters[DEMOGRAPHIC_FIELDS])
+{
+    std::string block;
+    emit_counts_table(tally_query(), tally_of(question, answer, filters), ',',
+                      [](void *to, const char *line, size_t length) {
+                          ((std::string *)to)->append(line, length);
+                          return 1;
+                      },
+                      &block);
+    return block;
+}
+
 TEST(CountsProgram, TheTableIsEachAnswersExportCountsTableInCatalogueOrder)
 {
     // What Export Counts writes for each question and answer under Age
@@ -178,23 +200,23 @@ TEST(CountsProgram, TheTableIsEachAnswersExportCountsTableInCatalogueOrder)
     std::string expected, one_answer, out, err;
     for (int q = 0; q < CATALOGUE_SIZE; q++) {
         for (int a = 0; a < catalogue_entry(q)->answer_count; a++) {
-            std::string block;
-            emit_counts_table(tally_query(), tally_of(q, a, filters), ',',
-                              [](void *to, const char *line, size_t length) {
-                                  ((std::string *)to)->append(line, length);
-                                  return 1;
-                              },
-                              &block);
+            std::string block = export_counts_block(q, a, filters);
             expected += expected.empty() ? block : block.substr(block.find('\n') + 1);
             one_answer = q == 11 && a == 12 ? block : one_answer;
         }
     }
+    // Under Age 18-29 no respondent's zip code lies outside the map.
+    const int32_t youngest[DEMOGRAPHIC_FIELDS] = {1};
+    std::string none_outside = export_counts_block(20, 0, youngest);
+    EXPECT_EQ(0, tally_result()->outside_count);
     std::string path = temp_path("table.csv");
     const Args whole = {sample.c_str(), "--filter", "Age=30-39", "--filter", "Sex=Female"};
     Args to_file = whole, chosen = whole;
     to_file.insert(to_file.end(), {"--output", path.c_str()});
     chosen.insert(chosen.end(), {"--question", "Q21", "--answer", "No answer/Refused"});
-    const std::pair<Args, std::string> runs[] = {{to_file, ""}, {chosen, one_answer}};
+    const Args none_outside_args = {sample.c_str(), "--question", "Q28", "--answer", "1", "--filter", "Q1=1"};
+    const std::pair<Args, std::string> runs[] = {
+        {none_outside_args, none_outside}, {to_file, ""}, {chosen, one_answer}};
     for (const auto &run : runs) {
         EXPECT_EQ(COUNTS_DONE, run_program(run.first, &out, &err));
         EXPECT_TRUE(run.second == out) << run.first.size();
@@ -207,11 +229,16 @@ TEST(CountsProgram, TheTableIsEachAnswersExportCountsTableInCatalogueOrder)
     EXPECT_EQ(0u, out.find("usage: quorvel-counts DATA [--question Q] [--answer A] [--filter NAME=VALUE]..."));
 
 #ifdef QUORVEL_COUNTS_EXE
-    // The program itself writes the whole table to its standard output.
-    std::string command = std::string("'") + QUORVEL_COUNTS_EXE + "' '" + sample +
-                          "' --filter Age=30-39 --filter Sex=Female >'" + path + "'";
-    EXPECT_EQ(0, system(command.c_str()));
-    EXPECT_TRUE(file_text(path) == expected);
+    // The program itself writes the table to its standard output, also
+    // where its first count meets no zip code outside the map.
+    const std::pair<Args, std::string> programs[] = {{whole, expected}, {none_outside_args, none_outside}};
+    for (const auto &program : programs) {
+        std::string command = std::string("'") + QUORVEL_COUNTS_EXE + "'";
+        for (const char *arg : program.first)
+            command += std::string(" '") + arg + "'";
+        EXPECT_EQ(0, system((command + " >'" + path + "'").c_str())) << command;
+        EXPECT_TRUE(file_text(path) == program.second) << command;
+    }
 #endif
     store_release();
 }
@@ -222,6 +249,13 @@ TEST(CountsProgram, FailuresSayWhyAndWriteNothing)
     std::string odd = temp_path("odd.qvd"), bad = temp_path("bad.csv"), out, err;
     ASSERT_TRUE(write_file_text(odd, std::string(181, '\1')) && write_file_text(bad, "header\n1,2,3\n"));
     std::string no_folder = temp_path("none") + "/t.csv";
+    // The data file under other names: another spelling, a hard link, on
+    // Windows another case.
+    std::string dotted = test_temp_dir() + "/./kept.csv", link = temp_path("link.csv");
+    std::string upper = temp_path("KEPT.CSV");
+    ASSERT_TRUE(write_file_text(kept, "previous\n"));
+    std::filesystem::create_hard_link(kept, link);
+    const std::string over_data = "--output names the data file ";
     const char *q = sample.c_str();
     const struct {
         Args args;
@@ -248,6 +282,21 @@ TEST(CountsProgram, FailuresSayWhyAndWriteNothing)
         {{q, "--filter", "Q1=25"}, COUNTS_WRONG_ARGUMENT, "Q1 (Age) has no code \"25\"; its codes are 0 \"All\",", 0},
         {{q, "--filter", "Sex=Male", "--filter", "Q4=2"}, COUNTS_WRONG_ARGUMENT, "the Sex filter is given twice", 0},
         {{q, "--output", "a", "--output=b"}, COUNTS_WRONG_ARGUMENT, "--output is given twice", 0},
+        {{q, "--question", "Q10", "--question=Q11"}, COUNTS_WRONG_ARGUMENT, "--question is given twice", 0},
+        {{q, "--question", "Q10", "--answer", "1", "--answer", "1"}, COUNTS_WRONG_ARGUMENT,
+         "--answer is given twice", 0},
+        {{q, "--question", "--version"}, COUNTS_WRONG_ARGUMENT, "unknown question \"--version\"", 0},
+        {{q, "--", "--help"}, COUNTS_WRONG_ARGUMENT, "one data file only, not \"" + sample + "\" and \"--help\"", 0},
+        {{kept.c_str(), "--output", kept.c_str()}, COUNTS_WRONG_ARGUMENT,
+         over_data + kept + "; choose another file\n", 0},
+        {{dotted.c_str(), "--output", kept.c_str()}, COUNTS_WRONG_ARGUMENT,
+         over_data + dotted + "; choose another file\n", 0},
+        {{kept.c_str(), "--output", link.c_str()}, COUNTS_WRONG_ARGUMENT,
+         over_data + kept + "; choose another file\n", 0},
+#ifdef _WIN32
+        {{kept.c_str(), "--output", upper.c_str()}, COUNTS_WRONG_ARGUMENT,
+         over_data + kept + "; choose another file\n", 0},
+#endif
         {{q, "--question"}, COUNTS_WRONG_ARGUMENT, "--question needs a value", 0},
         {{q, "--outputs=x"}, COUNTS_WRONG_ARGUMENT, "unknown option \"--outputs=x\"\nusage: quorvel-counts DATA", 0},
         {{missing.c_str()}, COUNTS_FAILED, "read_records() - can't open record file: " + missing + "!\n", 0},
