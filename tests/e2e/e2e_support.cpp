@@ -398,17 +398,23 @@ void key_stroke(int virtual_key, char ch)
     pump_messages(0);
 }
 
-void control_key_stroke(char letter, bool shift)
+void held_key_stroke(int virtual_key, char ch, bool control, bool shift)
 {
     BYTE keys[256], held[256];
     GetKeyboardState(keys);
     memcpy(held, keys, sizeof held);
-    held[VK_CONTROL] = held[VK_LCONTROL] = 0x80;
+    if (control)
+        held[VK_CONTROL] = held[VK_LCONTROL] = 0x80;
     if (shift)
         held[VK_SHIFT] = held[VK_LSHIFT] = 0x80;
     SetKeyboardState(held);
-    key_stroke(letter, (char)(letter - 'A' + 1));
+    key_stroke(virtual_key, ch);
     SetKeyboardState(keys);
+}
+
+void control_key_stroke(char letter, bool shift)
+{
+    held_key_stroke(letter, (char)(letter - 'A' + 1), true, shift);
 }
 
 void drop_files(const std::vector<std::string> &paths)
