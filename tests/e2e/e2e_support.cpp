@@ -398,23 +398,17 @@ void key_stroke(int virtual_key, char ch)
     pump_messages(0);
 }
 
-void held_key_stroke(int virtual_key, char ch, bool control, bool shift)
+void control_key_stroke(char letter, bool shift)
 {
     BYTE keys[256], held[256];
     GetKeyboardState(keys);
     memcpy(held, keys, sizeof held);
-    if (control)
-        held[VK_CONTROL] = held[VK_LCONTROL] = 0x80;
+    held[VK_CONTROL] = held[VK_LCONTROL] = 0x80;
     if (shift)
         held[VK_SHIFT] = held[VK_LSHIFT] = 0x80;
     SetKeyboardState(held);
-    key_stroke(virtual_key, ch);
+    key_stroke(letter, (char)(letter - 'A' + 1));
     SetKeyboardState(keys);
-}
-
-void control_key_stroke(char letter, bool shift)
-{
-    held_key_stroke(letter, (char)(letter - 'A' + 1), true, shift);
 }
 
 void drop_files(const std::vector<std::string> &paths)

@@ -92,8 +92,6 @@ void post_mouse(HWND window, UINT message, WPARAM flags, int x, int y);
 // translation makes, WM_KEYUP), for the window with the focus, through the
 // program's own loop step.  `ch` 0 for keys without a character.
 void key_stroke(int virtual_key, char ch);
-// A key stroke with Ctrl or Shift held.
-void held_key_stroke(int virtual_key, char ch, bool control, bool shift);
 // A letter key stroke with Ctrl (and Shift) held, as a shortcut is typed.
 void control_key_stroke(char letter, bool shift = false);
 // Drops the files on the main window as the shell does: a DROPFILES block
