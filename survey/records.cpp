@@ -14,6 +14,18 @@ const int32_t RECORD_LIMIT = INT32_MAX / RECORD_BYTES;
 RespondentRecord *store_records;
 int32_t store_count;
 int store_given;
+int32_t store_area_respondents[ZIP_SLOTS];
+
+void count_area_respondents(void)
+{
+    memset(store_area_respondents, 0, sizeof store_area_respondents);
+    for (int32_t r = 0; r < store_count; r++) {
+        // Unsigned wrap-around puts every zip below ZIP_BASE out of range too.
+        uint32_t index = (uint32_t)store_records[r].field[Q32] - (uint32_t)ZIP_BASE;
+        if (index < (uint32_t)ZIP_SLOTS)
+            store_area_respondents[index]++;
+    }
+}
 
 // Zeroed room for `capacity` records, or null.  The limit check keeps the
 // multiplication within size_t on 32-bit hosts too.
@@ -87,6 +99,7 @@ void store_replace(RecordBuffer *buffer)
     buffer->records = nullptr;
     buffer->count = 0;
     buffer->capacity = 0;
+    count_area_respondents();
 }
 
 void store_release(void)
@@ -95,6 +108,12 @@ void store_release(void)
     store_records = nullptr;
     store_count = 0;
     store_given = 0;
+    count_area_respondents();
+}
+
+const int32_t *area_respondents(void)
+{
+    return store_area_respondents;
 }
 
 int store_loaded(void)
