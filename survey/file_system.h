@@ -1,8 +1,9 @@
 // The few file operations the data stream needs, and whether two names are
-// one file, on the platform's own file API.  Paths are narrow strings.  On Windows every operation reads them in
-// the ANSI code page, as the file dialogs return them, so opening, creating,
-// replacing and removing all name the same file whatever letters it holds;
-// elsewhere they are the bytes the file system takes.
+// one file, on the platform's own file API.  Paths are narrow strings.  On
+// Windows every operation reads them in the ANSI code page, as the file
+// dialogs return them, so opening, creating, replacing and removing all
+// name the same file whatever letters it holds; elsewhere they are the
+// bytes the file system takes.
 #pragma once
 
 #include <stddef.h>
