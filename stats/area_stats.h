@@ -49,7 +49,7 @@ struct AreaRow {
     float average;     // the average in percent
     float difference;  // share - average as shown, in percentage points
     int compared;      // Comparison, of the exact proportions
-    int few;           // base under FEW_RESPONDENTS
+    int few;           // base of 1 up to FEW_RESPONDENTS - 1
 };
 
 // The row of any zip index (listed or not).

@@ -153,11 +153,18 @@ TEST(Readout, LegendLinesAndAreaReadout)
     area_readout(&result, BARS_SHARE, 5, text, sizeof text);
     EXPECT_STREQ("77005: 0 of 0 matching (0.00%)\r\n0 of 0 respondents in the area (0.00%)", text);
 
-    // Before any data, the count line says how to get some.
+    // Before any data, the count line says how to get some; after a file
+    // without respondents, loaded as an empty data set, that one was loaded.
     result.records = 0;
     LegendText empty;
     build_legend(&cases[0].query, &result, BARS_COUNT, 1, COLORS_PLAIN, -1, &empty);
     EXPECT_STREQ("No survey loaded: File > Load Data.., or drop a file here", empty.line[3]);
+    RecordBuffer none;
+    ASSERT_EQ(1, buffer_init(&none, 0));
+    store_replace(&none);
+    build_legend(&cases[0].query, &result, BARS_COUNT, 1, COLORS_PLAIN, -1, &empty);
+    EXPECT_STREQ("The loaded survey holds no respondents", empty.line[3]);
+    store_release();
     // A count refused for want of memory says so rather than show nothing.
     result.records = 5;
     result.refused = 1;
