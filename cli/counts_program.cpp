@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "stats/area_stats.h"
 #include "stats/counts_file.h"
 #include "stats/whole_survey.h"
 #include "survey/catalogue.h"
@@ -20,7 +21,7 @@ namespace {
 
 const char usage[] =
     "usage: quorvel-counts DATA [--question Q] [--answer A] [--filter NAME=VALUE]... "
-    "[--output FILE]\n";
+    "[--compare all|each] [--output FILE]\n";
 
 const char help[] =
     "\n"
@@ -34,6 +35,10 @@ const char help[] =
     "  --filter NAME=VALUE a Demographics list and one of its texts (Sex=Female,\n"
     "                      \"Income=$1,000 - $10,000\"), or a field and a code (Q4=2);\n"
     "                      repeat it for more filters, which combine\n"
+    "  --compare all|each  whether an area is above or below the average once\n"
+    "                      all areas are compared together (at a 5% false\n"
+    "                      discovery rate, the default) or each alone (by its\n"
+    "                      95% interval)\n"
     "  --output FILE       writes the table to FILE, replacing it only when the\n"
     "                      table is complete; without it the table goes to\n"
     "                      standard output\n"
@@ -244,6 +249,8 @@ int emit_survey_table(const CountsPlan *plan, CountsLineSink emit, void *context
             TallyQuery query = {};
             query.field[question_field(q)] = entry->answers[a].code;
             memcpy(&query.field[FIRST_DEMOGRAPHIC_FIELD], plan->filters, sizeof plan->filters);
+            // A comparison refused for want of memory refuses the table.
+            compare_areas(&result, plan->compare);
             if (!emit_counts_table(&query, &result, ',', pass_table_line, &sink))
                 return 0;
             sink.skip_line = 1;
@@ -313,7 +320,8 @@ int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, 
     plan->action = COUNTS_RUN;
     plan->question = -1;
     plan->answer = -1;
-    const char *question = nullptr, *answer = nullptr;
+    plan->compare = COMPARE_TOGETHER;
+    const char *question = nullptr, *answer = nullptr, *compare = nullptr;
     int filter_given[DEMOGRAPHIC_FIELDS] = {};
     // Asked for help, the program gives it whatever else the line holds.
     for (int at = 1; at < argc; at++) {
@@ -335,13 +343,14 @@ int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, 
             plan->data_path = arg;
             continue;
         }
-        const char *const options[] = {"--question", "--answer", "--filter", "--output"};
-        const char **values[] = {&question, &answer, nullptr, &plan->output_path};
+        const char *const options[] = {"--question", "--answer", "--filter", "--output", "--compare"};
+        const char **values[] = {&question, &answer, nullptr, &plan->output_path, &compare};
+        const int option_count = (int)(sizeof options / sizeof options[0]);
         int option = 0;
         const char *value = nullptr;
-        while (option < 4 && !option_value(options[option], argc, argv, &at, &value))
+        while (option < option_count && !option_value(options[option], argc, argv, &at, &value))
             option++;
-        if (option == 4)
+        if (option == option_count)
             return fail_with(error, size, "unknown option \"%s\"", arg);
         if (!value)
             return fail_with(error, size, "%s needs a value", options[option]);
@@ -363,6 +372,11 @@ int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, 
         return fail_with(error, size, "no data file given");
     if (data_file_kind(plan->data_path) == DATA_FILE_OTHER)
         return fail_with(error, size, "the data file \"%s\" is neither .qvd nor .csv", plan->data_path);
+    if (compare && !same_name(compare, "all")) {
+        if (!same_name(compare, "each"))
+            return fail_with(error, size, "--compare is all or each, not \"%s\"", compare);
+        plan->compare = COMPARE_ALONE;
+    }
     if (question && !same_name(question, "all") && !find_question(question, &plan->question, error, size))
         return 0;
     if (answer && !same_name(answer, "all")) {

@@ -25,6 +25,7 @@ struct CountsPlan {
     int question;             // catalogue index, -1 for every question
     int answer;               // position in the question's answers, -1 for every answer
     int32_t filters[DEMOGRAPHIC_FIELDS];  // 0 for "All"
+    int compare;                          // CompareMode of the areas
 };
 
 // The arguments (argv[0] is the program's name) as a plan; 1, or 0 with
@@ -44,7 +45,7 @@ int parse_filter_setting(const char *setting, int *filter, int32_t *code, char *
 // The table of the plan's questions and answers under its filters, from
 // the last count_whole_survey: the header once, then a block of lines per
 // question and answer in catalogue order, each block the lines Export
-// Counts writes for it.  Handed out as emit_counts_table does; 1, or 0 as
+// Counts writes for it with the areas compared as the plan says.  Handed out as emit_counts_table does; 1, or 0 as
 // soon as `emit` returns 0.
 int emit_survey_table(const CountsPlan *plan, CountsLineSink emit, void *context);
 

@@ -17,3 +17,6 @@ void format_percent(int32_t part, int32_t whole, char *text, size_t size);
 // A percent with 0 to 4 decimals ("61.6"); with `sign`, a difference in
 // percentage points ("+12.3", "-4.0", "0.0").
 void format_percent_value(float percent, int decimals, int sign, char *text, size_t size);
+// A p-value with four significant digits, as printf's "%.4g" writes it
+// ("0.04022", "1", "7.407e-15").
+void format_p_value(double p, char *text, size_t size);

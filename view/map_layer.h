@@ -19,8 +19,8 @@ void refresh_map(void);
 // Counts the rebuilds, so a frame can tell whether it shows the latest.
 unsigned map_generation(void);
 
-// What a bar's height shows (BarMode): a count, or a share of the area.
-// Setting it rebuilds the bars.
+// What a bar's height shows (BarMode): a count, a share of the area or
+// that share smoothed.  Setting it rebuilds the bars.
 void set_bar_mode(int mode);
 int bar_mode(void);
 // The height of every zip's bar as drawn now, in blocks.
@@ -28,6 +28,10 @@ void drawn_bar_heights(float heights[]);
 // How the bars are colored (BarColors).  Setting it rebuilds the bars.
 void set_bar_colors(int colors);
 int bar_colors(void);
+// How the areas are compared with the average (CompareMode): all
+// together at start.  Setting it compares them anew and rebuilds the bars.
+void set_compare_mode(int mode);
+int compare_mode(void);
 
 // The selected zip index, -1 for none.  Picking a bar, Find Zip and the
 // Areas list change it through select_zip or select_zip_quietly.

@@ -1,6 +1,7 @@
 // The whole survey counted in one pass, and its whole table, to be read
 // against BM_plain_pass/records:1000000, a plain pass over as many records.
 #include "cli/counts_program.h"
+#include "stats/area_stats.h"
 #include "stats/whole_survey.h"
 #include "survey/catalogue.h"
 #include "survey/demographics.h"
@@ -67,7 +68,7 @@ int count_bytes(void *context, const char *, size_t length)
 void BM_whole_survey_table(benchmark::State &state)
 {
     fill_survey();
-    CountsPlan plan = {COUNTS_RUN, nullptr, nullptr, -1, -1, {}};
+    CountsPlan plan = {COUNTS_RUN, nullptr, nullptr, -1, -1, {}, COMPARE_TOGETHER};
     size_t bytes = 0;
     for (auto _ : state) {
         count_whole_survey(plan.filters);

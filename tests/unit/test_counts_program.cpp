@@ -3,6 +3,7 @@
 // failures.
 #include "cli/counts_program.h"
 
+#include "stats/area_stats.h"
 #include "stats/whole_survey.h"
 #include "survey/catalogue.h"
 #include "survey/data_stream.h"
@@ -28,13 +29,15 @@ namespace {
 const std::string sample = std::string(QUORVEL_SOURCE_DIR) + "/data/samples/sample-survey.qvd";
 typedef std::vector<const char *> Args;
 
-// The tally of one question's answer, as the window counts it.
-const TallyResult *tally_of(int question, int answer, const int32_t filters[DEMOGRAPHIC_FIELDS])
+// The tally of one question's answer, as the window counts and compares it.
+const TallyResult *tally_of(int question, int answer, const int32_t filters[DEMOGRAPHIC_FIELDS],
+                            int compare = COMPARE_TOGETHER)
 {
     set_question_answer(question_field(question), catalogue_entry(question)->answers[answer].code);
     set_demographic_filters(filters);
     clear_tally();
     tally_records();
+    compare_areas(tally_result(), compare);
     return tally_result();
 }
 
@@ -87,9 +90,11 @@ TEST(CountsArguments, QuestionsAnswersAndFiltersByNameTextOrCode)
         Args args;
         int question, answer;
         std::vector<std::pair<int, int32_t>> filters;  // filter, code
+        int compare = COMPARE_TOGETHER;
     } cases[] = {
         {{"s.qvd"}, -1, -1, {}},
-        {{"S.CSV", "--question", "q34a"}, 22, -1, {}},
+        {{"S.CSV", "--question", "q34a", "--compare", "Each"}, 22, -1, {}, COMPARE_ALONE},
+        {{"s.qvd", "--compare=all"}, -1, -1, {}, COMPARE_TOGETHER},
         {{"s.qvd", "--question=Q10", "--answer", "2"}, 0, 1, {}},
         {{"s.qvd", "--answer", "home or apartment of a friend or family member", "--question", "Q10"}, 0, 1, {}},
         {{"s.qvd", "--question", "Q16", "--answer=10 or more", "--output", "o.csv"}, 4, 9, {}},
@@ -110,6 +115,7 @@ TEST(CountsArguments, QuestionsAnswersAndFiltersByNameTextOrCode)
             filters[filter.first] = filter.second;
         EXPECT_EQ(0, memcmp(filters, plan.filters, sizeof filters));
         EXPECT_STREQ(plan.question == 4 ? "o.csv" : nullptr, plan.output_path);
+        EXPECT_EQ(c.compare, plan.compare);
     }
 }
 
@@ -175,31 +181,39 @@ TEST(CountsProgram, TheTableIsEachAnswersExportCountsTableInCatalogueOrder)
     // 30-39 and Sex Female, the header once.
     ASSERT_EQ(1, read_records(sample.c_str()));
     const int32_t filters[DEMOGRAPHIC_FIELDS] = {2, 0, 0, 2};
-    std::string expected, one_answer, out, err;
+    std::string expected, one_answer, one_alone, out, err;
+    auto block_of = [&filters](int q, int a, int compare) {
+        std::string block;
+        emit_counts_table(tally_query(), tally_of(q, a, filters, compare), ',',
+                          [](void *to, const char *line, size_t length) {
+                              ((std::string *)to)->append(line, length);
+                              return 1;
+                          },
+                          &block);
+        return block;
+    };
     for (int q = 0; q < CATALOGUE_SIZE; q++) {
         for (int a = 0; a < catalogue_entry(q)->answer_count; a++) {
-            std::string block;
-            emit_counts_table(tally_query(), tally_of(q, a, filters), ',',
-                              [](void *to, const char *line, size_t length) {
-                                  ((std::string *)to)->append(line, length);
-                                  return 1;
-                              },
-                              &block);
+            std::string block = block_of(q, a, COMPARE_TOGETHER);
             expected += expected.empty() ? block : block.substr(block.find('\n') + 1);
             one_answer = q == 11 && a == 12 ? block : one_answer;
         }
     }
+    one_alone = block_of(11, 12, COMPARE_ALONE);
     std::string path = temp_path("table.csv");
     const Args whole = {sample.c_str(), "--filter", "Age=30-39", "--filter", "Sex=Female"};
-    Args to_file = whole, chosen = whole;
+    Args to_file = whole, chosen = whole, alone;
     to_file.insert(to_file.end(), {"--output", path.c_str()});
     chosen.insert(chosen.end(), {"--question", "Q21", "--answer", "No answer/Refused"});
-    const std::pair<Args, std::string> runs[] = {{to_file, ""}, {chosen, one_answer}};
+    alone = chosen;
+    alone.insert(alone.end(), {"--compare", "each"});
+    const std::pair<Args, std::string> runs[] = {{to_file, ""}, {chosen, one_answer}, {alone, one_alone}};
     for (const auto &run : runs) {
         EXPECT_EQ(COUNTS_DONE, run_program(run.first, &out, &err));
         EXPECT_TRUE(run.second == out) << run.first.size();
         EXPECT_EQ("", err);
     }
+    EXPECT_NE(one_answer, one_alone);
     EXPECT_TRUE(file_text(path) == expected);
     EXPECT_EQ(COUNTS_DONE, run_program({"--version"}, &out, &err));
     EXPECT_EQ("quorvel-counts 1.0 beta\n", out);
@@ -249,6 +263,7 @@ TEST(CountsProgram, FailuresSayWhyAndWriteNothing)
         {{q, "--filter", "Sex=Male", "--filter", "Q4=2"}, COUNTS_WRONG_ARGUMENT, "the Sex filter is given twice", 0},
         {{q, "--output", "a", "--output=b"}, COUNTS_WRONG_ARGUMENT, "--output is given twice", 0},
         {{q, "--question"}, COUNTS_WRONG_ARGUMENT, "--question needs a value", 0},
+        {{q, "--compare", "both"}, COUNTS_WRONG_ARGUMENT, "--compare is all or each, not \"both\"\n", 0},
         {{q, "--outputs=x"}, COUNTS_WRONG_ARGUMENT, "unknown option \"--outputs=x\"\nusage: quorvel-counts DATA", 0},
         {{missing.c_str()}, COUNTS_FAILED, "read_records() - can't open record file: " + missing + "!\n", 0},
         {{odd.c_str()}, COUNTS_FAILED, "read_records() - not a record file: " + odd + "!\n", 0},
