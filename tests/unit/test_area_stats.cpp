@@ -7,7 +7,6 @@
 
 #include "stats/area_list.h"
 #include "stats/readout.h"
-#include "stats/significance.h"
 #include "survey/outside_zips.h"
 
 #include <gtest/gtest.h>
@@ -24,45 +23,44 @@ namespace {
 // reference values (43 of 58: 61.62% to 83.65%; 0 of 5: to 43.45%; 5 of 5:
 // from 56.55%; 1 of 32: 0.55% to 15.74%), n = 1, and the comparison with
 // the average of 921 of 1,320 (69.77%); a base under 30 is few.  Alone,
-// an area is compared by its interval; a single area compared together
-// gets the same answer from its score test.
+// an area is compared by its interval as it always was; a lone area
+// compared together gets the same answer from its score test.
 TEST(AreaStats, RowsCompareEachIntervalWithTheAverage)
 {
     const struct {
         int32_t base, matching;
-        const char *low, *high, *difference, *z;
+        const char *low, *high, *difference;
         int compared, few;
-    } cases[] = {{58, 43, "61.62", "83.65", "+4.37", "+0.72", COMPARED_NOT_DIFFERENT, 0},
-                 {5, 0, "0.00", "43.45", "-69.77", "-3.40", COMPARED_BELOW, 1},
-                 {5, 5, "56.55", "100.00", "+30.23", "+1.47", COMPARED_NOT_DIFFERENT, 1},
-                 {32, 1, "0.55", "15.74", "-66.65", "-8.21", COMPARED_BELOW, 0},
-                 {1, 0, "0.00", "79.35", "-69.77", "-1.52", COMPARED_NOT_DIFFERENT, 1},
-                 {1, 1, "20.65", "100.00", "+30.23", "+0.66", COMPARED_NOT_DIFFERENT, 1},
-                 {30, 29, "83.33", "99.41", "+26.89", "+3.21", COMPARED_ABOVE, 0},
-                 {29, 5, "7.60", "34.55", "-52.53", "-6.16", COMPARED_BELOW, 1},
+    } cases[] = {{58, 43, "61.62", "83.65", "+4.37", COMPARED_NOT_DIFFERENT, 0},
+                 {5, 0, "0.00", "43.45", "-69.77", COMPARED_BELOW, 1},
+                 {5, 5, "56.55", "100.00", "+30.23", COMPARED_NOT_DIFFERENT, 1},
+                 {32, 1, "0.55", "15.74", "-66.65", COMPARED_BELOW, 0},
+                 {1, 0, "0.00", "79.35", "-69.77", COMPARED_NOT_DIFFERENT, 1},
+                 {1, 1, "20.65", "100.00", "+30.23", COMPARED_NOT_DIFFERENT, 1},
+                 {30, 29, "83.33", "99.41", "+26.89", COMPARED_ABOVE, 0},
+                 {29, 5, "7.60", "34.55", "-52.53", COMPARED_BELOW, 1},
                  // 90.51% - 69.77%: +20.74, where the exact proportions give +20.73.
-                 {453, 410, "87.46", "92.88", "+20.74", "+9.61", COMPARED_ABOVE, 0},
-                 {0, 0, "0.00", "0.00", "0.00", "", COMPARED_NONE, 1}};
+                 {453, 410, "87.46", "92.88", "+20.74", COMPARED_ABOVE, 0},
+                 {0, 0, "0.00", "0.00", "0.00", COMPARED_NONE, 1}};
     TallyResult result = {};
     result.total = 921;
     result.filtered = 1320;
-    for (int mode : {COMPARE_ALONE, COMPARE_TOGETHER}) {
-        for (const auto &c : cases) {
-            result.bases[4] = c.base;
-            result.counts[4] = c.matching;
-            ASSERT_EQ(1, compare_areas(&result, mode));
-            AreaRow row;
-            area_row_of_index(&result, 4, &row);
-            char texts[4][16];
-            const float values[3] = {row.low, row.high, row.difference};
-            for (int v = 0; v < 3; v++)
-                format_percent_value(values[v], 2, v == 2, texts[v], sizeof texts[v]);
-            area_cell(&row, AREA_Z, texts[3], sizeof texts[3]);
-            EXPECT_EQ(std::vector<std::string>({c.low, c.high, c.difference, c.z}),
-                      std::vector<std::string>(texts, texts + 4)) << c.matching << " of " << c.base;
-            EXPECT_TRUE(c.compared == row.compared && c.compared == row.alone && c.few == row.few &&
-                        row.average == 69.772727f) << c.base << " " << mode;
-        }
+    for (const auto &c : cases) {
+        result.bases[4] = c.base;
+        result.counts[4] = c.matching;
+        AreaRow row, together;
+        compare_areas(&result, COMPARE_TOGETHER);
+        area_row_of_index(&result, 4, &together);
+        compare_areas(&result, COMPARE_ALONE);
+        area_row_of_index(&result, 4, &row);
+        char texts[3][16];
+        const float values[3] = {row.low, row.high, row.difference};
+        for (int v = 0; v < 3; v++)
+            format_percent_value(values[v], 2, v == 2, texts[v], sizeof texts[v]);
+        EXPECT_EQ(std::vector<std::string>({c.low, c.high, c.difference}),
+                  std::vector<std::string>(texts, texts + 3)) << c.matching << " of " << c.base;
+        EXPECT_TRUE(c.compared == row.compared && c.compared == together.compared && c.few == row.few &&
+                    row.average == 69.772727f) << c.base;
     }
     // No interval without a base or for a count outside it.
     ShareInterval interval;
@@ -93,111 +91,77 @@ TEST(AreaStats, RowsCompareEachIntervalWithTheAverage)
 // average, but not once all four areas are compared.
 TEST(AreaStats, AreasComparedTogetherAndSmoothed)
 {
-    const int NONE = COMPARED_NONE, ND = COMPARED_NOT_DIFFERENT, ABOVE = COMPARED_ABOVE,
-              BELOW = COMPARED_BELOW;
+    const int ND = COMPARED_NOT_DIFFERENT;
     struct Area {
-        int32_t zip_code, base, matching;
+        OutsideZip zip;  // code, base, matching
         const char *smoothed;
         double z, p_all;
         int together, alone;
     };
     const std::vector<Area> cases[] = {
-        {{77002, 10, 2, "31.91%", -1.897367, 0.0770394, ND, ND},
-         {77003, 40, 30, "71.47%", 3.162278, 0.00626161, ABOVE, ABOVE},
-         {77004, 0, 0, "", 0.0, 0.0, NONE, NONE},
-         {77600, 1, 1, "56.59%", 1.0, 0.317311, ND, ND},
-         {99, 49, 17, "36.51%", -2.142857, 0.0642491, ND, BELOW}},
+        {{{99, 49, 17}, "36.51%", -2.142857, 0.0642491, ND, COMPARED_BELOW},
+         {{77600, 1, 1}, "56.59%", 1.0, 0.317311, ND, ND},
+         {{77601, 0, 0}, "", 0.0, 0.0, COMPARED_NONE, COMPARED_NONE},
+         {{77602, 10, 2}, "31.91%", -1.897367, 0.0770394, ND, ND},
+         {{77603, 40, 30}, "71.47%", 3.162278, 0.00626161, COMPARED_ABOVE, COMPARED_ABOVE}},
         // One area is its own average.
-        {{77010, 8, 3, "37.50%", 0.0, 1.0, ND, ND}},
+        {{{77610, 8, 3}, "37.50%", 0.0, 1.0, ND, ND}},
         // Shares all equal: no spread beyond chance, nothing to smooth.
-        {{77002, 10, 5, "50.00%", 0.0, 1.0, ND, ND}, {77003, 20, 10, "50.00%", 0.0, 1.0, ND, ND},
-         {80000, 4, 2, "50.00%", 0.0, 1.0, ND, ND}},
+        {{{99, 10, 5}, "50.00%", 0.0, 1.0, ND, ND}, {{80000, 4, 2}, "50.00%", 0.0, 1.0, ND, ND}},
         // No one and everyone: an average of 0 or 1 admits no test.
-        {{77002, 5, 0, "0.00%", 0.0, 1.0, ND, ND}, {77600, 3, 0, "0.00%", 0.0, 1.0, ND, ND}},
-        {{77002, 5, 5, "100.00%", 0.0, 1.0, ND, ND}, {77003, 3, 3, "100.00%", 0.0, 1.0, ND, ND}},
+        {{{99, 5, 0}, "0.00%", 0.0, 1.0, ND, ND}, {{77600, 3, 0}, "0.00%", 0.0, 1.0, ND, ND}},
+        {{{99, 5, 5}, "100.00%", 0.0, 1.0, ND, ND}, {{77600, 3, 3}, "100.00%", 0.0, 1.0, ND, ND}},
     };
+    std::vector<OutsideZip> zips;
     TallyResult result;
-    std::vector<OutsideZip> outside;
-    // An area's row: a zip index's, or an outside zip code's from the cursor.
-    auto row_of = [&result](int32_t zip_code) {
-        AreaRow row = {};
-        AreaCursor cursor;
-        start_area_rows(&cursor, [](int) { return 0; });
-        if (zip_code >= ZIP_BASE && zip_code < ZIP_BASE + ZIP_SLOTS)
-            area_row_of_index(&result, zip_code - ZIP_BASE, &row);
-        else
-            while (next_area_row(&result, &cursor, &row) && row.zip_code != zip_code) {}
-        return row;
-    };
-    auto use = [&result, &outside](const std::vector<Area> &areas) {
-        result = {};
-        outside.clear();
-        for (const Area &a : areas) {
-            if (a.zip_code >= ZIP_BASE && a.zip_code < ZIP_BASE + ZIP_SLOTS) {
-                result.bases[a.zip_code - ZIP_BASE] = a.base;
-                result.counts[a.zip_code - ZIP_BASE] = a.matching;
-            } else {
-                outside.push_back({a.zip_code, a.base, a.matching});
-            }
-            result.filtered += a.base;
-            result.total += a.matching;
-        }
-        result.outside = outside.data();
-        result.outside_count = (int32_t)outside.size();
-    };
+    std::vector<std::string> notes;  // the first area's
     for (const auto &areas : cases) {
-        use(areas);
+        zips.clear();
+        result = {};
+        for (const Area &a : areas) {
+            zips.push_back(a.zip);
+            result.filtered += a.zip.base;
+            result.total += a.zip.count;
+        }
+        result.outside = zips.data();
+        result.outside_count = (int32_t)zips.size();
         for (int mode : {COMPARE_TOGETHER, COMPARE_ALONE}) {
             ASSERT_EQ(1, compare_areas(&result, mode));
-            EXPECT_EQ(std::count_if(areas.begin(), areas.end(), [](const Area &a) { return a.base > 0; }),
+            EXPECT_EQ(std::count_if(areas.begin(), areas.end(), [](const Area &a) { return a.zip.base > 0; }),
                       area_comparison()->areas);
+            AreaCursor cursor;
+            start_area_rows(&cursor, [](int) { return 0; });
+            AreaRow row;
             for (const Area &a : areas) {
-                AreaRow row = row_of(a.zip_code);
-                char smoothed[AREA_CELL_BYTES];
-                area_cell(&row, AREA_SMOOTHED, smoothed, sizeof smoothed);
-                EXPECT_EQ(a.smoothed, std::string(smoothed)) << a.zip_code;
-                EXPECT_TRUE(fabs(a.z - row.z) < 1e-6 && fabs(a.p_all - row.p_all) < 1e-6) << a.zip_code;
-                EXPECT_EQ(mode == COMPARE_TOGETHER ? a.together : a.alone, row.compared) << a.zip_code;
-                EXPECT_EQ(a.alone, row.alone) << a.zip_code;
+                ASSERT_TRUE(next_area_row(&result, &cursor, &row) && row.zip_code == a.zip.zip_code);
+                char cells[2][AREA_CELL_BYTES];
+                area_cell(&row, AREA_SMOOTHED, cells[0], sizeof cells[0]);
+                area_cell(&row, AREA_NOTE, cells[1], sizeof cells[1]);
+                EXPECT_EQ(a.smoothed, std::string(cells[0])) << a.zip.zip_code;
+                EXPECT_TRUE(fabs(a.z - row.z) < 1e-6 && fabs(a.p_all - row.p_all) < 1e-6) << a.zip.zip_code;
+                EXPECT_EQ(std::make_pair(mode == COMPARE_TOGETHER ? a.together : a.alone, a.alone),
+                          std::make_pair(row.compared, row.alone)) << a.zip.zip_code;
+                if (&areas == cases && &a == &areas[0])
+                    notes.push_back(cells[1]);
             }
         }
     }
-    // Zip 99's note, compared together and alone.
-    use(cases[0]);
-    std::vector<std::string> notes;
-    for (int mode : {COMPARE_TOGETHER, COMPARE_ALONE}) {
-        compare_areas(&result, mode);
-        AreaRow row = row_of(99);
-        char note[AREA_CELL_BYTES];
-        area_cell(&row, AREA_NOTE, note, sizeof note);
-        notes.push_back(note);
-    }
     EXPECT_EQ(std::vector<std::string>({"not different once all 4 areas are compared", "below"}), notes);
+    // Benjamini and Hochberg's example: p = 0.01, 0.04, 0.03, 0.005, 0.2
+    // adjust to 0.025, 0.05, 0.05, 0.025, 0.2: four discoveries at 5%.
+    int discoveries = 0;
+    for (double p_all : {0.025, 0.05, 0.05, 0.025, 0.2})
+        discoveries += compare_together(-1.0, p_all) == COMPARED_BELOW;
+    EXPECT_EQ(4, discoveries);
 
     // With no memory for another zip code off the map, no area is compared
     // rather than one left out; with memory again, all are.
     limit_outside_zips(1);
     EXPECT_EQ(0, compare_areas(&result, COMPARE_TOGETHER));
     limit_outside_zips(0);
-    AreaRow row = row_of(77003);
-    EXPECT_TRUE(area_comparison()->refused && area_comparison()->areas == 0 && row.compared == COMPARED_NONE &&
-                row.base == 40 && row.smoothed == 0.0f);
+    EXPECT_TRUE(area_comparison()->refused && area_comparison()->areas == 0);
     EXPECT_EQ(1, compare_areas(&result, COMPARE_TOGETHER));
-    EXPECT_TRUE(!area_comparison()->refused && row_of(77003).compared == COMPARED_ABOVE);
-}
-
-// Benjamini and Hochberg's example: p = 0.01, 0.04, 0.03, 0.005, 0.2 adjust
-// to 0.025, 0.05, 0.05, 0.025, 0.2, and four are discoveries at 5%.
-TEST(AreaStats, AnAreaComparedTogetherStandsOutAtAFivePercentFalseDiscoveryRate)
-{
-    const double p[] = {0.01, 0.04, 0.03, 0.005, 0.2};
-    double adjusted[5];
-    int32_t order[5];
-    adjust_benjamini_hochberg(p, 5, adjusted, order);
-    const int expected[] = {COMPARED_ABOVE, COMPARED_BELOW, COMPARED_ABOVE, COMPARED_BELOW,
-                            COMPARED_NOT_DIFFERENT};
-    for (int i = 0; i < 5; i++)
-        EXPECT_EQ(expected[i], compare_together(i % 2 ? -2.0 : 2.0, adjusted[i])) << p[i];
+    EXPECT_EQ(2, area_comparison()->areas);
 }
 
 // Rows of zips 77002.. over the average of 690 of 1,000 (69.0%).
@@ -206,14 +170,16 @@ std::vector<AreaRow> rows_of(const std::vector<std::pair<int32_t, int32_t>> &bas
     TallyResult result = {};
     result.total = 690;
     result.filtered = 1000;
-    std::vector<AreaRow> rows(bases_and_counts.size());
+    std::vector<AreaRow> rows;
     for (size_t i = 0; i < bases_and_counts.size(); i++) {
         result.bases[2 + i] = bases_and_counts[i].first;
         result.counts[2 + i] = bases_and_counts[i].second;
     }
     compare_areas(&result, COMPARE_ALONE);
-    for (size_t i = 0; i < rows.size(); i++)
-        area_row_of_index(&result, (int)(2 + i), &rows[i]);
+    for (size_t i = 0; i < bases_and_counts.size(); i++) {
+        rows.emplace_back();
+        area_row_of_index(&result, (int)(2 + i), &rows.back());
+    }
     return rows;
 }
 

@@ -61,13 +61,13 @@ TEST(CountsFile, OneLinePerLocatedOrCountedZipInZipOrder)
     limit_outside_zips(1);
     EXPECT_EQ(0, compare_areas(&result, COMPARE_TOGETHER));
     limit_outside_zips(0);
-    for (int32_t refused : {0, 1}) {
-        result.refused = refused;
-        EXPECT_EQ(0, write_counts_table(path.c_str(), &query, &result));
-        EXPECT_EQ(DATA_NO_MEMORY, data_stream_failure());
-        EXPECT_EQ(bytes, read_file_bytes(path));
-        compare_areas(&result, COMPARE_TOGETHER);
-    }
+    EXPECT_EQ(0, write_counts_table(path.c_str(), &query, &result));
+    EXPECT_EQ(bytes, read_file_bytes(path));
+    compare_areas(&result, COMPARE_TOGETHER);
+    result.refused = 1;
+    EXPECT_EQ(0, write_counts_table(path.c_str(), &query, &result));
+    EXPECT_EQ(DATA_NO_MEMORY, data_stream_failure());
+    EXPECT_EQ(bytes, read_file_bytes(path));
 }
 
 TEST(CountsFile, TextCellsAreQuotedAsRfc4180Says)

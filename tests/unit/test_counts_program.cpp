@@ -163,6 +163,12 @@ std::string file_text(const std::string &path)
     return std::string(bytes.begin(), bytes.end());
 }
 
+int append_line(void *to, const char *line, size_t length)
+{
+    ((std::string *)to)->append(line, length);
+    return 1;
+}
+
 // Runs the program in-process; its exit status, and what it wrote to
 // standard output and error.
 int run_program(Args args, std::string *out, std::string *err, FILE *out_file = tmpfile())
@@ -182,24 +188,15 @@ TEST(CountsProgram, TheTableIsEachAnswersExportCountsTableInCatalogueOrder)
     ASSERT_EQ(1, read_records(sample.c_str()));
     const int32_t filters[DEMOGRAPHIC_FIELDS] = {2, 0, 0, 2};
     std::string expected, one_answer, one_alone, out, err;
-    auto block_of = [&filters](int q, int a, int compare) {
-        std::string block;
-        emit_counts_table(tally_query(), tally_of(q, a, filters, compare), ',',
-                          [](void *to, const char *line, size_t length) {
-                              ((std::string *)to)->append(line, length);
-                              return 1;
-                          },
-                          &block);
-        return block;
-    };
     for (int q = 0; q < CATALOGUE_SIZE; q++) {
         for (int a = 0; a < catalogue_entry(q)->answer_count; a++) {
-            std::string block = block_of(q, a, COMPARE_TOGETHER);
+            std::string block;
+            emit_counts_table(tally_query(), tally_of(q, a, filters), ',', append_line, &block);
             expected += expected.empty() ? block : block.substr(block.find('\n') + 1);
             one_answer = q == 11 && a == 12 ? block : one_answer;
         }
     }
-    one_alone = block_of(11, 12, COMPARE_ALONE);
+    emit_counts_table(tally_query(), tally_of(11, 12, filters, COMPARE_ALONE), ',', append_line, &one_alone);
     std::string path = temp_path("table.csv");
     const Args whole = {sample.c_str(), "--filter", "Age=30-39", "--filter", "Sex=Female"};
     Args to_file = whole, chosen = whole, alone;
