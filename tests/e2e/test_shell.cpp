@@ -8,6 +8,7 @@
 #include <process.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -121,8 +122,9 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
         {"Edit", {{"Copy Map\tCtrl+C", 60}, {"Copy Counts\tCtrl+Shift+C", 61}}},
         {"Location", {{"Default Location", 21}, {"Saved Location", 22}, {"Survey Area", 51}}},
         {"Question", {{"Default Question", 41}, {"Saved Question", 42}, {"", 0},
-                      {"Bars: Count", 52}, {"Bars: Share of Area", 53}, {"", 0},
-                      {"Color: Plain", 56}, {"Color: Above or Below Average", 57}}},
+                      {"Bars: Count", 52}, {"Bars: Share of Area", 53}, {"Bars: Smoothed Share", 58}, {"", 0},
+                      {"Color: Plain", 56}, {"Color: Above or Below Average", 57}, {"", 0},
+                      {"Compare: All Areas Together", 62}, {"Compare: Each Area Alone", 63}}},
         {"Demographics", {{"Default Demographics", 31}, {"Saved Demographics", 32}}},
         {"Panel", {{"Show GIS Panel", 14}, {"Show Demographics Panel", 11},
                    {"Show Question Panel", 12}, {"Show Info Panel", 13}, {"Show Areas Panel", 55},
@@ -142,9 +144,16 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
             EXPECT_EQ(expected[p].items[i].id, GetMenuItemID(popup, (int)i));
         }
     }
-    // At start the bars count respondents in plain grey and the legend shows.
-    for (UINT id : {52u, 53u, 54u, 56u, 57u})
-        EXPECT_EQ(id != 53 && id != 57, (GetMenuState(bar, id, MF_BYCOMMAND) & MF_CHECKED) != 0) << id;
+    // At start the bars count respondents in plain grey, the areas are
+    // compared together and the legend shows; each choice moves its mark.
+    const std::vector<UINT> marked[] = {{52, 54, 56, 62}, {54, 56, 58, 63}};
+    for (const auto &checked : marked) {
+        for (UINT id : {52u, 53u, 54u, 56u, 57u, 58u, 62u, 63u})
+            EXPECT_EQ(std::count(checked.begin(), checked.end(), id) == 1,
+                      (GetMenuState(bar, id, MF_BYCOMMAND) & MF_CHECKED) != 0) << id;
+        send_command(CMD_BARS_SMOOTHED);
+        send_command(CMD_COMPARE_ALONE);
+    }
 }
 
 TEST_F(Shell, EachDialogHasItsCaptionAndStartVisibility)
@@ -362,6 +371,22 @@ TEST_F(Shell, SelectedZipLeavesOtherBarsTranslucent)
                 near_colour(pixel_at(frame, {zip_longitude(5), zip_latitude(5), 2.0f}), bar_top_grey));
     send_command(CMD_COLOR_PLAIN);
     EXPECT_TRUE(near_colour(pixel_at(read_frame(), selected), bar_top_grey));
+
+    // In the sample nine areas' intervals exclude the 69.8% average of
+    // owning a home, 77006 (9 of 22) below it and 77045 (16 of 17) above;
+    // compared all together, none of the 116 stands apart.
+    answer_file_dialog(source_path("data/samples/sample-survey.qvd"));
+    send_command(CMD_LOAD_DATA);
+    send_command(CMD_COLOR_AVERAGE);
+    set_view(400.0f, 0.0f, 0.0f, 23);
+    const Vec3 below = {zip_longitude(6), zip_latitude(6), 9.0f}, above = {zip_longitude(45), zip_latitude(45), 16.0f};
+    for (int compare : {CMD_COMPARE_ALONE, CMD_COMPARE_TOGETHER}) {
+        send_command(compare);
+        frame = read_frame();
+        EXPECT_TRUE(near_colour(pixel_at(frame, below), compare == CMD_COMPARE_ALONE ? purple : bar_top_grey) &&
+                    near_colour(pixel_at(frame, above), compare == CMD_COMPARE_ALONE ? orange : bar_top_grey))
+            << describe(pixel_at(frame, below)) << describe(pixel_at(frame, above));
+    }
 }
 
 TEST_F(Shell, LoadDataThroughTheOpenDialog)
