@@ -165,12 +165,11 @@ void area_readout(const TallyResult *result, int index, char *text, size_t size)
     format_count(row.matching, count, sizeof count);
     format_count(result->total, total, sizeof total);
     format_percent(row.matching, result->total, share, sizeof share);
-    size_t used = 0;
     int n = snprintf(text, size, "%d: %s of %s matching (%s%% of all matching)", (int)row.zip_code, count,
                      total, share);
     if (row.base == 0 || n < 0 || (size_t)n >= size)
         return;
-    used = (size_t)n;
+    size_t used = (size_t)n;
     char low[16], high[16];
     format_count(row.base, base, sizeof base);
     format_percent(row.matching, row.base, share, sizeof share);
