@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "gis/zip_table.h"
 #include "stats/area_stats.h"
 #include "survey/catalogue.h"
 
@@ -26,15 +27,45 @@ const QuestionEntry *asked_question(const TallyQuery *query, int32_t *code)
     return nullptr;
 }
 
+// What one block of a bar stands for, in the legend's words.
+const char *block_words(int mode, int32_t scale, char *text, size_t size)
+{
+    if (mode == BARS_SHARE)
+        return "one block per 5% of the area's respondents";
+    if (mode == BARS_SMOOTHED)
+        return "share of the area's respondents, smoothed toward the average where few answered";
+    if (scale <= 1)
+        return "one block per respondent";
+    char per[32];
+    format_count(scale, per, sizeof per);
+    snprintf(text, size, "one block per %s respondents", per);
+    return text;
+}
+
 }  // namespace
 
-float bar_height(const TallyResult *result, int mode, int index)
+int32_t block_scale(const int32_t respondents[ZIP_SLOTS])
+{
+    // Only an area with a location has a bar to keep in view.
+    int32_t largest = 0;
+    for (int i = 0; i < ZIP_SLOTS; i++)
+        if (zip_has_location(i) && respondents[i] > largest)
+            largest = respondents[i];
+    // In 64 bits, so the steps past the largest int32_t cannot overflow.
+    static const int64_t steps[3] = {1, 2, 5};
+    for (int64_t power = 1;; power *= 10)
+        for (int64_t step : steps)
+            if (step * power * COUNT_BLOCKS >= largest)
+                return (int32_t)(step * power);
+}
+
+float bar_height(const TallyResult *result, int mode, int32_t scale, int index)
 {
     if (!in_table(index))
         return 0.0f;
     int32_t count = result->counts[index];
     if (mode == BARS_COUNT)
-        return (float)count;
+        return scale > 1 ? (float)((double)count / (double)scale) : (float)count;
     int32_t base = result->bases[index];
     if (mode == BARS_SMOOTHED) {
         AreaRow row;
@@ -44,10 +75,10 @@ float bar_height(const TallyResult *result, int mode, int index)
     return base > 0 ? (float)((double)count * SHARE_BLOCKS / (double)base) : 0.0f;
 }
 
-void bar_heights(const TallyResult *result, int mode, float heights[ZIP_SLOTS])
+void bar_heights(const TallyResult *result, int mode, int32_t scale, float heights[ZIP_SLOTS])
 {
     for (int i = 0; i < ZIP_SLOTS; i++)
-        heights[i] = bar_height(result, mode, i);
+        heights[i] = bar_height(result, mode, scale, i);
 }
 
 int low_base(const TallyResult *result, int mode, int index)
@@ -73,22 +104,12 @@ void describe_query(const TallyQuery *query, QueryText *text)
     describe_filters(filters, text->filters, sizeof text->filters);
 }
 
-// What the bars stand for, after "bars: ".
-const char *bar_scale(int mode)
-{
-    switch (mode) {
-    case BARS_SHARE: return "one block per 5% of the area's respondents";
-    case BARS_SMOOTHED: return "share of the area's respondents, smoothed toward the average where few answered";
-    default: return "one block per respondent";
-    }
-}
-
-void build_legend(const TallyQuery *query, const TallyResult *result, int mode, int colors,
-                  int selected, LegendText *legend)
+void build_legend(const TallyQuery *query, const TallyResult *result, int mode, int32_t scale,
+                  int colors, int selected, LegendText *legend)
 {
     QueryText words;
     describe_query(query, &words);
-    char total[32], records[32], filtered[32];
+    char total[32], records[32], filtered[32], per_block[64];
     format_count(result->total, total, sizeof total);
     format_count(result->records, records, sizeof records);
     format_count(result->filtered, filtered, sizeof filtered);
@@ -111,10 +132,10 @@ void build_legend(const TallyQuery *query, const TallyResult *result, int mode, 
     else if (filtering)
         snprintf(legend->line[n++], LEGEND_LINE_BYTES,
                  "%s of %s respondents passing the filters match (%s loaded); bars: %s", total, filtered,
-                 records, bar_scale(mode));
+                 records, block_words(mode, scale, per_block, sizeof per_block));
     else
-        snprintf(legend->line[n++], LEGEND_LINE_BYTES, "%s of %s respondents match; bars: %s", total,
-                 records, bar_scale(mode));
+        snprintf(legend->line[n++], LEGEND_LINE_BYTES, "%s of %s respondents match; bars: %s",
+                 total, records, block_words(mode, scale, per_block, sizeof per_block));
     if (mode == BARS_SHARE)
         snprintf(legend->line[n++], LEGEND_LINE_BYTES,
                  "Faint bars: fewer than %d respondents in the area", (int)LOW_BASE);

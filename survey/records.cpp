@@ -13,6 +13,18 @@ const int32_t RECORD_LIMIT = INT32_MAX / RECORD_BYTES;
 // The data set in use.  Empty until the first successful load or import.
 RespondentRecord *store_records;
 int32_t store_count;
+int32_t store_area_respondents[ZIP_SLOTS];
+
+void count_area_respondents(void)
+{
+    memset(store_area_respondents, 0, sizeof store_area_respondents);
+    for (int32_t r = 0; r < store_count; r++) {
+        // Unsigned wrap-around puts every zip below ZIP_BASE out of range too.
+        uint32_t index = (uint32_t)store_records[r].field[Q32] - (uint32_t)ZIP_BASE;
+        if (index < (uint32_t)ZIP_SLOTS)
+            store_area_respondents[index]++;
+    }
+}
 
 // Zeroed room for `capacity` records, or null.  The limit check keeps the
 // multiplication within size_t on 32-bit hosts too.
@@ -85,6 +97,7 @@ void store_replace(RecordBuffer *buffer)
     buffer->records = nullptr;
     buffer->count = 0;
     buffer->capacity = 0;
+    count_area_respondents();
 }
 
 void store_release(void)
@@ -92,4 +105,10 @@ void store_release(void)
     free(store_records);
     store_records = nullptr;
     store_count = 0;
+    count_area_respondents();
+}
+
+const int32_t *area_respondents(void)
+{
+    return store_area_respondents;
 }

@@ -51,3 +51,6 @@ const RespondentRecord *record_data(void);
 void store_replace(RecordBuffer *buffer);
 // Frees the store's storage (count 0); for orderly shutdown and tests.
 void store_release(void);
+// The respondents of each zip index in the data set in use, counted once
+// as the store takes it: the most any bar of any query can reach.
+const int32_t *area_respondents(void);

@@ -20,10 +20,10 @@ const float SCALE_Z = 0.5f;
 
 const float MIN_DISTANCE = 10.0f;
 // The far plane less room for the whole map seen from any point on it (its
-// diagonal is about 312 scaled units) and for bars of some 11,000
-// respondents (0.5 units each): at this distance, at any tilt and spin,
-// the whole map is still drawn, as a speck.  Held at 1.05 per tick, the
-// back arrow reaches it from the start distance in about 16 seconds.
+// diagonal is about 312 scaled units) and for bars of some 11,000 blocks
+// (0.5 units each): at this distance, at any tilt and spin, the whole map
+// is still drawn, as a speck.  Held at 1.05 per tick, the back arrow
+// reaches it from the start distance in about 16 seconds.
 const float MAX_DISTANCE = 250000.0f;
 const float MAX_TILT = 90.0f;
 const float MAX_SPIN = 180.0f;

@@ -199,7 +199,7 @@ void compile_bar_sides(const TallyResult *result, const float heights[])
             int to = (face + 1) % 4;
             glColor4f(hue[0] * greys[face], hue[1] * greys[face], hue[2] * greys[face], a);
             // t runs from 0 to h, so the striped texture shows once per
-            // block: a respondent, or 5% of the area.
+            // block: bar_scale respondents, or 5% of the area.
             glTexCoord2f(0.0f, 0.0f);
             glVertex3f(c.x[from], c.y[from], 0.0f);
             glTexCoord2f(1.0f, 0.0f);
@@ -224,8 +224,8 @@ void notify_map_change(void)
 
 void make_bar_texture(void)
 {
-    // 56 white rows and 8 black ones: each respondent is a block with a
-    // dark band at its top.  Static, so it cannot fail to be allocated.
+    // 56 white rows and 8 black ones: each block has a dark band at its
+    // top.  Static, so it cannot fail to be allocated.
     static unsigned char stripes[64 * 64 * 3];
     for (int row = 0; row < 64; row++)
         for (int i = 0; i < 64 * 3; i++)
@@ -267,7 +267,7 @@ void refresh_map(void)
     // Refused for want of memory, no area is compared, and the legend says so.
     compare_areas(result, comparing);
     float heights[ZIP_SLOTS];
-    bar_heights(result, mode, heights);
+    bar_heights(result, mode, bar_scale(), heights);
     compile_tile_quads();
     compile_bar_tops(result, heights);
     compile_bar_sides(result, heights);
@@ -313,9 +313,14 @@ int compare_mode(void)
     return comparing;
 }
 
+int32_t bar_scale(void)
+{
+    return block_scale(area_respondents());
+}
+
 void drawn_bar_heights(float heights[])
 {
-    bar_heights(tally_result(), mode, heights);
+    bar_heights(tally_result(), mode, bar_scale(), heights);
 }
 
 int selected_zip(void)

@@ -2,6 +2,8 @@
 // counts per zip area.
 #pragma once
 
+#include <stdint.h>
+
 // Texture and display-list names, fixed for the whole run.
 enum {
     TEX_LOWER_LEFT = 10, TEX_LOWER_RIGHT = 11, TEX_UPPER_LEFT = 12, TEX_UPPER_RIGHT = 13,
@@ -23,6 +25,9 @@ unsigned map_generation(void);
 // that share smoothed.  Setting it rebuilds the bars.
 void set_bar_mode(int mode);
 int bar_mode(void);
+// The respondents one block of a count bar stands for in the data set in
+// use (block_scale of its areas).
+int32_t bar_scale(void);
 // The height of every zip's bar as drawn now, in blocks.
 void drawn_bar_heights(float heights[]);
 // How the bars are colored (BarColors).  Setting it rebuilds the bars.

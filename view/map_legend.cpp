@@ -103,7 +103,8 @@ int lay_out(LegendText *legend, RECT *box)
 {
     if (!shown || !make_font())
         return 0;
-    build_legend(tally_query(), tally_result(), bar_mode(), bar_colors(), selected_zip(), legend);
+    build_legend(tally_query(), tally_result(), bar_mode(), bar_scale(), bar_colors(), selected_zip(),
+                 legend);
     // A line too long for the window is cut at its edge, never wrapped.
     // A minimised window has no room at all.
     int room = client_width() - 2 * margin - 2 * padding;

@@ -423,6 +423,27 @@ TEST_F(Shell, LoadDataThroughTheOpenDialog)
     EXPECT_EQ(0, memcmp(&user, current_map_view(), sizeof user));
     send_command(CMD_SURVEY_AREA);
     EXPECT_EQ(0, memcmp(&survey, current_map_view(), sizeof survey));
+
+    // A million respondents, the sample 758 times over, loaded at the start
+    // view: a block per 500, and the Survey Area shows the map and every bar.
+    std::vector<uint8_t> sample = file_bytes(source_path("data/samples/sample-survey.qvd")), large;
+    for (int i = 0; i < 758; i++)
+        large.insert(large.end(), sample.begin(), sample.end());
+    write_file_bytes(path, large);
+    reset_program();
+    answer_file_dialog(path);
+    send_command(CMD_LOAD_DATA);
+    ASSERT_TRUE(record_count() == 1000560 && bar_scale() == 500);
+    Frame frame = read_frame();
+    auto grey = [&frame](int x, int y) {
+        TileColour c = frame_pixel(frame, x, y);
+        return abs(c.r - c.g) + abs(c.g - c.b) < 16;  // a bar or the background, not the map
+    };
+    EXPECT_FALSE(grey(0, frame.height - 1) || grey(frame.width / 2, 0) || grey(frame.width - 1, 0));
+    for (int i = 0, x, y; i < ZIP_SLOTS; i++) {
+        Vec3 top = {zip_longitude(i), zip_latitude(i), tally_result()->counts[i] / 500.0f};
+        EXPECT_TRUE(!zip_has_location(i) || !top.z || (window_position(top, &x, &y) && grey(x, y))) << 77000 + i;
+    }
 }
 
 TEST_F(Shell, LoadingAMissingFileOrNoRecordFileNamesTheWholePath)

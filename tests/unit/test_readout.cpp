@@ -37,12 +37,27 @@ TEST(Readout, BarHeightsInBothModesAndTheLowBase)
         result.bases[c.index] = c.base;
     }
     float heights[ZIP_SLOTS];
-    bar_heights(&result, BARS_SHARE, heights);
+    bar_heights(&result, BARS_SHARE, 200, heights);
     for (const Case &c : cases) {
-        EXPECT_EQ((float)c.count, bar_height(&result, BARS_COUNT, c.index));
+        EXPECT_EQ((float)c.count, bar_height(&result, BARS_COUNT, 1, c.index));
+        EXPECT_FLOAT_EQ(c.count / 200.0f, bar_height(&result, BARS_COUNT, 200, c.index));
         EXPECT_FLOAT_EQ(c.share_height, heights[c.index]);
         EXPECT_EQ(c.low, low_base(&result, BARS_SHARE, c.index) == 1) << c.index;
         EXPECT_EQ(0, low_base(&result, BARS_COUNT, c.index));
+    }
+}
+
+// A block is the fewest of 1, 2, 5, 10, ... respondents that keep the
+// largest located area within 100 blocks (43,964: 77004 of the sample x 758).
+TEST(Readout, BlockScaleKeepsTheLargestAreaWithinAHundredBlocks)
+{
+    const int32_t cases[][2] = {{0, 1},   {1, 1},   {100, 1},  {101, 2},     {200, 2},    {201, 5},
+                                {501, 10}, {20000, 200}, {43964, 500}, {1000001, 20000}, {INT32_MAX, 50000000}};
+    int32_t respondents[ZIP_SLOTS] = {};
+    respondents[0] = INT32_MAX;  // 77000 has no location, so no bar
+    for (const auto &c : cases) {
+        respondents[2] = c[0];
+        EXPECT_EQ(c[1], block_scale(respondents)) << c[0];
     }
 }
 
@@ -130,9 +145,15 @@ TEST(Readout, LegendLinesAndAreaReadout)
     for (const Case &c : cases) {
         compare_areas(&result, c.mode == BARS_SMOOTHED ? COMPARE_ALONE : COMPARE_TOGETHER);
         LegendText legend;
-        build_legend(&c.query, &result, c.mode, c.colors, c.selected, &legend);
+        build_legend(&c.query, &result, c.mode, 1, c.colors, c.selected, &legend);
         EXPECT_EQ(c.lines, std::vector<std::string>(legend.line, legend.line + legend.line_count));
     }
+    // A count's block at the data set's scale; a share's is 5% at any scale.
+    LegendText scaled;
+    build_legend(&cases[0].query, &result, BARS_COUNT, 20000, COLORS_PLAIN, -1, &scaled);
+    EXPECT_STREQ("921 of 1,234,567 respondents match; bars: one block per 20,000 respondents", scaled.line[3]);
+    build_legend(&cases[1].query, &result, BARS_SHARE, 20000, COLORS_AVERAGE, 4, &scaled);
+    EXPECT_EQ(cases[1].lines[3], scaled.line[3]);
 
     // The share, its interval and the smoothed share (Marshall's estimate
     // over these four areas) against the average.  77009's interval (z =
@@ -169,12 +190,12 @@ TEST(Readout, LegendLinesAndAreaReadout)
             EXPECT_EQ(expected, text);
         }
     }
-    EXPECT_NEAR(20 * 0.73751186, bar_height(&result, BARS_SMOOTHED, 4), 1e-5);
+    EXPECT_NEAR(20 * 0.73751186, bar_height(&result, BARS_SMOOTHED, 1, 4), 1e-5);
 
     // Before any data, the count line says how to get some.
     result.records = 0;
     LegendText empty;
-    build_legend(&cases[0].query, &result, BARS_COUNT, COLORS_PLAIN, -1, &empty);
+    build_legend(&cases[0].query, &result, BARS_COUNT, 1, COLORS_PLAIN, -1, &empty);
     EXPECT_STREQ("No survey loaded: File > Load Data.., or drop a file here", empty.line[3]);
     // A count or comparison refused for want of memory says so rather than
     // show nothing; the readout then compares nothing.
@@ -185,13 +206,13 @@ TEST(Readout, LegendLinesAndAreaReadout)
     limit_outside_zips(1);
     EXPECT_EQ(0, compare_areas(&result, COMPARE_TOGETHER));
     limit_outside_zips(0);
-    build_legend(&cases[0].query, &result, BARS_COUNT, COLORS_AVERAGE, -1, &empty);
+    build_legend(&cases[0].query, &result, BARS_COUNT, 1, COLORS_AVERAGE, -1, &empty);
     EXPECT_EQ("Not compared: no memory left for the zip codes outside the map", std::string(empty.line[4]));
     area_readout(&result, 4, text, sizeof text);
     EXPECT_STREQ("77004: 43 of 921 matching (4.67% of all matching)\r\n"
                  "43 of 58 respondents in the area (74.14%), 95% interval 61.6\x96" "83.7%", text);
     result.refused = 1;
-    build_legend(&cases[0].query, &result, BARS_COUNT, COLORS_PLAIN, -1, &empty);
+    build_legend(&cases[0].query, &result, BARS_COUNT, 1, COLORS_PLAIN, -1, &empty);
     EXPECT_STREQ("Not counted: no memory left for the zip codes outside the map", empty.line[3]);
 }
 

@@ -145,6 +145,7 @@ TEST_F(RecordsTest, ReplaceTakesTheBufferWholeAndEmptiesIt)
     store_replace(&second);
     EXPECT_EQ(1, record_count());
     EXPECT_EQ(77598, record_data()[0].field[Q32]);
+    EXPECT_TRUE(area_respondents()[598] == 1 && area_respondents()[2] == 0);  // counted anew
 
     store_release();
     EXPECT_EQ(0, record_count());
