@@ -169,7 +169,6 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
               "interval 0.0\x96" "79.3%\r\nsmoothed 0.0%; not different from the 0.0% average\r\nfew respondents",
               tooltip_text());
     key_stroke(VK_UP, 0);
-    // It reads the same over bars of shares, smoothed or not.
     for (int mode : {CMD_BARS_SHARE, CMD_BARS_SMOOTHED, CMD_BARS_COUNT}) {
         send_command(mode);
         EXPECT_EQ(readout, tooltip_text()) << mode;

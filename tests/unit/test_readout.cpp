@@ -117,9 +117,13 @@ TEST(Readout, LegendLinesAndAreaReadout)
         int mode, colors, selected;
         std::vector<std::string> lines;
     } cases[] = {
-        {query_of(Q10, 1), BARS_COUNT, COLORS_PLAIN, -1,
+        // Smoothed, compared each alone.
+        {query_of(Q10, 1), BARS_SMOOTHED, COLORS_AVERAGE, -1,
          {"Q10: In which of the following are you currently staying?",
-          "Answer: own home or apartment", "Respondents: all", count_scale}},
+          "Answer: own home or apartment", "Respondents: all",
+          "921 of 1,234,567 respondents match; bars: share of the area's respondents, smoothed toward the "
+          "average where few answered",
+          "orange: above the 69.8% average (each area alone, 95% interval); purple: below"}},
         // Filters in the panel's order, whatever their fields' order.
         {query_of(Q10, 4, {{7, 2}, {6, 11}, {3, 2}, {1, 9}, {0, 1}}), BARS_SHARE, COLORS_AVERAGE, 4,
          {"Q10: In which of the following are you currently staying?", "Answer: shelter",
@@ -129,13 +133,6 @@ TEST(Readout, LegendLinesAndAreaReadout)
           "Faint bars: fewer than 5 respondents in the area",
           "orange: above the 69.8% average (2 areas compared together, 5% false discoveries); purple: below",
           "Selected: 77004, 43 (4.67%); 43 of 58 in the area (74.14%)"}},
-        // Compared each alone.
-        {query_of(Q10, 1), BARS_SMOOTHED, COLORS_AVERAGE, -1,
-         {"Q10: In which of the following are you currently staying?", "Answer: own home or apartment",
-          "Respondents: all",
-          "921 of 1,234,567 respondents match; bars: share of the area's respondents, smoothed toward the "
-          "average where few answered",
-          "orange: above the 69.8% average (each area alone, 95% interval); purple: below"}},
         // A code no list offers is shown as it is.
         {query_of(Q38, 99, {{0, 17}}), BARS_COUNT, COLORS_PLAIN, 0,
          {"Q38: Your City Council District Member is?", "Answer: No answer/Refused",
@@ -155,10 +152,9 @@ TEST(Readout, LegendLinesAndAreaReadout)
     build_legend(&cases[1].query, &result, BARS_SHARE, 20000, COLORS_AVERAGE, 4, &scaled);
     EXPECT_EQ(cases[1].lines[3], scaled.line[3]);
 
-    // The share, its interval and the smoothed share (Marshall's estimate
-    // over these four areas) against the average.  77009's interval (z =
-    // -2.05) excludes the average, but its adjusted p-value, 0.0536, does
-    // not set it apart among all four.
+    // The share, its interval and the smoothed share over these four areas.
+    // 77009's interval (z = -2.05) excludes the average, but its adjusted
+    // p-value, 0.0536, does not set it apart among all four.
     result.counts[6] = result.bases[6] = result.bases[7] = 29;
     result.counts[7] = 1;
     const struct {
@@ -180,15 +176,10 @@ TEST(Readout, LegendLinesAndAreaReadout)
         {8, "77008: 0 of 921 matching (0.00% of all matching)"},
     };
     char text[READOUT_BYTES];
-    for (int mode : {COMPARE_TOGETHER, COMPARE_ALONE}) {
-        compare_areas(&result, mode);
-        for (const auto &r : readouts) {
-            area_readout(&result, r.index, text, sizeof text);
-            std::string expected = r.text;
-            if (mode == COMPARE_ALONE && r.index == 9)
-                expected.replace(expected.rfind("not"), std::string::npos, "below the 69.8% average");
-            EXPECT_EQ(expected, text);
-        }
+    compare_areas(&result, COMPARE_TOGETHER);
+    for (const auto &r : readouts) {
+        area_readout(&result, r.index, text, sizeof text);
+        EXPECT_STREQ(r.text, text);
     }
     EXPECT_NEAR(20 * 0.73751186, bar_height(&result, BARS_SMOOTHED, 1, 4), 1e-5);
 
@@ -197,8 +188,7 @@ TEST(Readout, LegendLinesAndAreaReadout)
     LegendText empty;
     build_legend(&cases[0].query, &result, BARS_COUNT, 1, COLORS_PLAIN, -1, &empty);
     EXPECT_STREQ("No survey loaded: File > Load Data.., or drop a file here", empty.line[3]);
-    // A count or comparison refused for want of memory says so rather than
-    // show nothing; the readout then compares nothing.
+    // A count or comparison refused for want of memory says so.
     result.records = 5;
     const OutsideZip outside[] = {{99, 1, 0}, {77600, 1, 1}};
     result.outside = outside;
@@ -207,10 +197,7 @@ TEST(Readout, LegendLinesAndAreaReadout)
     EXPECT_EQ(0, compare_areas(&result, COMPARE_TOGETHER));
     limit_outside_zips(0);
     build_legend(&cases[0].query, &result, BARS_COUNT, 1, COLORS_AVERAGE, -1, &empty);
-    EXPECT_EQ("Not compared: no memory left for the zip codes outside the map", std::string(empty.line[4]));
-    area_readout(&result, 4, text, sizeof text);
-    EXPECT_STREQ("77004: 43 of 921 matching (4.67% of all matching)\r\n"
-                 "43 of 58 respondents in the area (74.14%), 95% interval 61.6\x96" "83.7%", text);
+    EXPECT_STREQ("Not compared: no memory left for the zip codes outside the map", empty.line[4]);
     result.refused = 1;
     build_legend(&cases[0].query, &result, BARS_COUNT, 1, COLORS_PLAIN, -1, &empty);
     EXPECT_STREQ("Not counted: no memory left for the zip codes outside the map", empty.line[3]);
