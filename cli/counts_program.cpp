@@ -15,6 +15,7 @@
 #include "survey/data_stream.h"
 #include "survey/demographics.h"
 #include "survey/failure_text.h"
+#include "survey/file_system.h"
 #include "survey/record_file.h"
 
 namespace {
@@ -41,8 +42,9 @@ const char help[] =
     "                      95% interval)\n"
     "  --output FILE       writes the table to FILE, replacing it only when the\n"
     "                      table is complete; without it the table goes to\n"
-    "                      standard output\n"
+    "                      standard output; never the data file itself\n"
     "  --help, --version\n"
+    "  --                  ends the options: a DATA named -x.qvd may follow\n"
     "\n"
     "Exit status: 0 done, 1 the data could not be read or the table not\n"
     "written, 2 a wrong argument.\n";
@@ -134,6 +136,17 @@ int find_answer(int question, const char *value, int *answer, char *error, size_
     return 0;
 }
 
+// The options that take a value, one row each.  An option that does not
+// repeat is refused when given twice; --filter repeats, once per list.
+enum ValueOption {
+    OPTION_QUESTION, OPTION_ANSWER, OPTION_FILTER, OPTION_OUTPUT, OPTION_COMPARE, VALUE_OPTIONS
+};
+const struct {
+    const char *name;
+    int repeats;
+} value_options[VALUE_OPTIONS] = {
+    {"--question", 0}, {"--answer", 0}, {"--filter", 1}, {"--output", 0}, {"--compare", 0}};
+
 const DemographicList *list_of_filter(int filter)
 {
     for (int n = 0; n < DEMOGRAPHIC_LISTS; n++)
@@ -142,25 +155,28 @@ const DemographicList *list_of_filter(int filter)
     return nullptr;
 }
 
-// The value of an option given as "--name value" or "--name=value"; 1 when
-// argv[*at] is that option (*at then past its value), with *value null
-// when the value is missing.
-int option_value(const char *option, int argc, const char *const *argv, int *at, const char **value)
+// The value option argv[*at] is, given as "--name value" or "--name=value"
+// (*at then past its value, *value null when it is missing), or
+// VALUE_OPTIONS for none.
+int value_option(int argc, const char *const *argv, int *at, const char **value)
 {
     const char *arg = argv[*at];
-    size_t length = strlen(option);
-    if (strncmp(arg, option, length) != 0)
-        return 0;
-    if (arg[length] == '=') {
-        *value = arg + length + 1;
-    } else if (arg[length] == '\0') {
-        *value = *at + 1 < argc ? argv[++*at] : nullptr;
-    } else {
-        return 0;
+    for (int option = 0; option < VALUE_OPTIONS; option++) {
+        size_t length = strlen(value_options[option].name);
+        if (strncmp(arg, value_options[option].name, length) != 0)
+            continue;
+        if (arg[length] == '=') {
+            *value = arg + length + 1;
+        } else if (arg[length] == '\0') {
+            *value = *at + 1 < argc ? argv[++*at] : nullptr;
+        } else {
+            continue;
+        }
+        if (*value && **value == '\0')
+            *value = nullptr;
+        return option;
     }
-    if (*value && **value == '\0')
-        *value = nullptr;
-    return 1;
+    return VALUE_OPTIONS;
 }
 
 // Every block of the table begins with the header, which the table has
@@ -321,10 +337,11 @@ int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, 
     plan->question = -1;
     plan->answer = -1;
     plan->compare = COMPARE_TOGETHER;
-    const char *question = nullptr, *answer = nullptr, *compare = nullptr;
-    int filter_given[DEMOGRAPHIC_FIELDS] = {};
-    // Asked for help, the program gives it whatever else the line holds.
-    for (int at = 1; at < argc; at++) {
+    // Asked for help, the program gives it whatever else the line holds,
+    // where it stands as an option: not as an option's value, nor after
+    // "--", which ends the options.
+    const char *value = nullptr;
+    for (int at = 1; at < argc && strcmp(argv[at], "--") != 0; at++) {
         if (strcmp(argv[at], "--help") == 0 || strcmp(argv[at], "-h") == 0) {
             plan->action = COUNTS_HELP;
             return 1;
@@ -333,33 +350,35 @@ int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, 
             plan->action = COUNTS_VERSION;
             return 1;
         }
+        value_option(argc, argv, &at, &value);
     }
+    const char *given[VALUE_OPTIONS] = {};
+    int filter_given[DEMOGRAPHIC_FIELDS] = {};
+    int options_ended = 0;
     for (int at = 1; at < argc; at++) {
         const char *arg = argv[at];
-        if (arg[0] != '-' || arg[1] == '\0') {
+        if (!options_ended && strcmp(arg, "--") == 0) {
+            options_ended = 1;
+            continue;
+        }
+        if (options_ended || arg[0] != '-' || arg[1] == '\0') {
             if (plan->data_path)
                 return fail_with(error, size, "one data file only, not \"%s\" and \"%s\"",
                                  plan->data_path, arg);
             plan->data_path = arg;
             continue;
         }
-        const char *const options[] = {"--question", "--answer", "--filter", "--output", "--compare"};
-        const char **values[] = {&question, &answer, nullptr, &plan->output_path, &compare};
-        const int option_count = (int)(sizeof options / sizeof options[0]);
-        int option = 0;
-        const char *value = nullptr;
-        while (option < option_count && !option_value(options[option], argc, argv, &at, &value))
-            option++;
-        if (option == option_count)
+        int option = value_option(argc, argv, &at, &value);
+        if (option == VALUE_OPTIONS)
             return fail_with(error, size, "unknown option \"%s\"", arg);
+        const char *name = value_options[option].name;
         if (!value)
-            return fail_with(error, size, "%s needs a value", options[option]);
-        if (values[option]) {
-            if (*values[option])
-                return fail_with(error, size, "%s is given twice", options[option]);
-            *values[option] = value;
+            return fail_with(error, size, "%s needs a value", name);
+        if (given[option] && !value_options[option].repeats)
+            return fail_with(error, size, "%s is given twice", name);
+        given[option] = value;
+        if (option != OPTION_FILTER)
             continue;
-        }
         int filter;
         int32_t code;
         if (!parse_filter_setting(value, &filter, &code, error, size))
@@ -368,10 +387,17 @@ int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, 
             return fail_with(error, size, "the %s filter is given twice", list_of_filter(filter)->label);
         plan->filters[filter] = code;
     }
+    const char *question = given[OPTION_QUESTION], *answer = given[OPTION_ANSWER];
+    plan->output_path = given[OPTION_OUTPUT];
     if (!plan->data_path)
         return fail_with(error, size, "no data file given");
     if (data_file_kind(plan->data_path) == DATA_FILE_OTHER)
         return fail_with(error, size, "the data file \"%s\" is neither .qvd nor .csv", plan->data_path);
+    // Writing the table over the data would leave the user no copy of it.
+    if (plan->output_path && file_same(plan->data_path, plan->output_path))
+        return fail_with(error, size, "--output names the data file %s; choose another file",
+                         plan->data_path);
+    const char *compare = given[OPTION_COMPARE];
     if (compare && !same_name(compare, "all")) {
         if (!same_name(compare, "each"))
             return fail_with(error, size, "--compare is all or each, not \"%s\"", compare);

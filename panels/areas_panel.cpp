@@ -267,9 +267,13 @@ void on_list_notify(NMHDR *header)
         break;
     }
     case LVN_ITEMCHANGED: {
+        // The map follows the focused row alone, once it is both focused
+        // and selected: Shift+End over many rows selects each of them, and
+        // each would otherwise recount.
         NMLISTVIEW *change = (NMLISTVIEW *)header;
-        if (!following && (change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
-            !(change->uOldState & LVIS_SELECTED))
+        const UINT both = LVIS_SELECTED | LVIS_FOCUSED;
+        if (!following && (change->uChanged & LVIF_STATE) && (change->uNewState & both) == both &&
+            (change->uOldState & both) != both)
             select_row_area(change->iItem);
         break;
     }

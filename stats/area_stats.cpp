@@ -140,7 +140,8 @@ void describe_area(const TallyResult *result, int32_t zip_code, int index, int32
     row->matching = matching;
     row->share = share_percent(matching, base);
     row->average = average_percent(result);
-    row->few = base < FEW_RESPONDENTS;
+    // An area without respondents has no share to doubt: its cells are empty.
+    row->few = base > 0 && base < FEW_RESPONDENTS;
     ShareInterval interval;
     if (!wilson_interval(matching, base, &interval))
         return;

@@ -83,7 +83,7 @@ struct AreaRow {
     float low, high;   // the share's 95% interval
     float average;     // the average in percent
     float difference;  // share - average as shown, in percentage points
-    int few;           // base under FEW_RESPONDENTS
+    int few;           // base of 1 up to FEW_RESPONDENTS - 1
     // Comparison in the mode compared in, and of the interval alone; both
     // of the exact proportions.  The figures below are 0 where compared is
     // COMPARED_NONE.

@@ -6,6 +6,7 @@
 #include "gis/zip_table.h"
 #include "stats/area_stats.h"
 #include "survey/catalogue.h"
+#include "survey/records.h"
 
 namespace {
 
@@ -123,7 +124,8 @@ void build_legend(const TallyQuery *query, const TallyResult *result, int mode, 
     snprintf(legend->line[n++], LEGEND_LINE_BYTES, "Respondents: %s", words.filters);
     if (result->records == 0)
         snprintf(legend->line[n++], LEGEND_LINE_BYTES, "%s",
-                 "No survey loaded: File > Load Data.., or drop a file here");
+                 store_loaded() ? "The loaded survey holds no respondents"
+                                : "No survey loaded: File > Load Data.., or drop a file here");
     else if (result->refused)
         snprintf(legend->line[n++], LEGEND_LINE_BYTES, "%s",
                  "Not counted: no memory left for the zip codes outside the map");

@@ -1,6 +1,7 @@
 // What the map shows, in numbers and words: the height of each bar, the
 // legend's lines and the readout of one area.  Built from the query, the
-// catalogue, the demographic lists and the result of the last count.
+// catalogue, the demographic lists and the result of the last count; the
+// legend of a count over no records also asks whether a survey was loaded.
 #pragma once
 
 #include <stddef.h>

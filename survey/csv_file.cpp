@@ -9,9 +9,6 @@ namespace {
 enum { LINE_BYTES = CSV_LINE_CHARS + 2 };
 // How much an import reads at a time and an export gathers for one write.
 enum { BLOCK_BYTES = 1 << 18 };
-// The longest record line: 45 cells of at most 11 characters, each with its
-// comma or, for the last, CR LF.
-enum { LONGEST_RECORD_LINE = CSV_COLUMNS * 12 + 1 };
 
 const char CTRL_Z = 0x1A;
 
@@ -282,28 +279,6 @@ char *put_number(char *out, int32_t value)
     return out + length;
 }
 
-// Writes one record line, CR LF included, at `out`; returns the end.
-char *put_record_line(char *out, const RespondentRecord *record)
-{
-    const VoidCode *void_code = void_codes;
-    for (int column = 0; column < CSV_COLUMNS; column++) {
-        int32_t value = record->field[column_field(column)];
-        int is_void = 0;
-        if (void_code < void_codes_end && void_code->column == column)
-            is_void = (void_code++)->code == value;
-        if (is_void) {
-            memcpy(out, "VOID", 4);
-            out += 4;
-        } else {
-            out = put_number(out, value);
-        }
-        *out++ = ',';
-    }
-    out[-1] = '\r';
-    *out++ = '\n';
-    return out;
-}
-
 }  // namespace
 
 int read_csv_records(const char *path)
@@ -354,6 +329,27 @@ void describe_csv_failure(char *text, size_t size)
     }
 }
 
+char *write_csv_record(char *out, const RespondentRecord *record)
+{
+    const VoidCode *void_code = void_codes;
+    for (int column = 0; column < CSV_COLUMNS; column++) {
+        int32_t value = record->field[column_field(column)];
+        int is_void = 0;
+        if (void_code < void_codes_end && void_code->column == column)
+            is_void = (void_code++)->code == value;
+        if (is_void) {
+            memcpy(out, "VOID", 4);
+            out += 4;
+        } else {
+            out = put_number(out, value);
+        }
+        *out++ = ',';
+    }
+    out[-1] = '\r';
+    *out++ = '\n';
+    return out;
+}
+
 int write_csv_records(const char *path)
 {
     if (!data_stream_create(path))
@@ -368,12 +364,12 @@ int write_csv_records(const char *path)
     int32_t count = record_count();
     for (int32_t i = 0; i < count; i++) {
         // A failed write has already removed the temporary file.
-        if (out - block > BLOCK_BYTES - LONGEST_RECORD_LINE) {
+        if (out - block > BLOCK_BYTES - CSV_RECORD_LINE_BYTES) {
             if (!data_stream_write(block, (size_t)(out - block)))
                 return 0;
             out = block;
         }
-        out = put_record_line(out, &records[i]);
+        out = write_csv_record(out, &records[i]);
     }
     if (!data_stream_write(block, (size_t)(out - block)))
         return 0;

@@ -13,7 +13,10 @@
 enum {
     CSV_COLUMNS = 45,
     CSV_LINE_CHARS = 4095,  // without the line end
-    CSV_CELL_CHARS = 15
+    CSV_CELL_CHARS = 15,
+    // The longest record line: 45 cells of at most 11 characters, each with
+    // its comma or, for the last, CR LF.
+    CSV_RECORD_LINE_BYTES = CSV_COLUMNS * 12 + 1
 };
 
 // What made the last read_csv_records fail with DATA_BAD_FORMAT.
@@ -44,6 +47,11 @@ const CsvFailure *csv_failure(void);
 // The failure's place and kind in words, e.g. "line 7 has 44 cells, not
 // 45"; empty when the last read did not fail on the file's contents.
 void describe_csv_failure(char *text, size_t size);
+
+// Writes one record's line, CR LF included, at `out`, which has room for
+// CSV_RECORD_LINE_BYTES; returns the end.  The export gathers many lines
+// in a block this way before each write.
+char *write_csv_record(char *out, const RespondentRecord *record);
 
 // Writes the record store through a temporary file; the target is replaced
 // only when everything was written.  1 or 0 (see data_stream_failure()).

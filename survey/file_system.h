@@ -1,8 +1,9 @@
-// The few file operations the data stream needs, on the platform's own file
-// API.  Paths are narrow strings.  On Windows every operation reads them in
-// the ANSI code page, as the file dialogs return them, so opening, creating,
-// replacing and removing all name the same file whatever letters it holds;
-// elsewhere they are the bytes the file system takes.
+// The few file operations the data stream needs, and whether two names are
+// one file, on the platform's own file API.  Paths are narrow strings.  On
+// Windows every operation reads them in the ANSI code page, as the file
+// dialogs return them, so opening, creating, replacing and removing all
+// name the same file whatever letters it holds; elsewhere they are the
+// bytes the file system takes.
 #pragma once
 
 #include <stddef.h>
@@ -27,3 +28,8 @@ int file_close(FileHandle file);
 // Puts the closed file `from` in the place of `to`, replacing any file there.
 int file_replace(const char *from, const char *to);
 int file_remove(const char *path);
+// 1 when both names open the same existing file: one device and inode, or
+// on Windows one volume serial number and file index, so another spelling
+// of the path, another case on Windows or a hard link is caught too.  0
+// when they differ or either is missing.
+int file_same(const char *a, const char *b);

@@ -86,3 +86,10 @@ int file_remove(const char *path)
 {
     return unlink(path) == 0;
 }
+
+int file_same(const char *a, const char *b)
+{
+    struct stat first, second;
+    return stat(a, &first) == 0 && stat(b, &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}

@@ -15,6 +15,20 @@ HANDLE handle_of(FileHandle file)
     return (HANDLE)file;
 }
 
+// The volume and file index of an existing file, opened for its
+// attributes alone so a file in use by another program is found too.
+int file_identity(const char *path, BY_HANDLE_FILE_INFORMATION *information)
+{
+    HANDLE handle = CreateFileA(path, FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return 0;
+    int known = GetFileInformationByHandle(handle, information) ? 1 : 0;
+    CloseHandle(handle);
+    return known;
+}
+
 }  // namespace
 
 int file_open_read(const char *path, FileHandle *file)
@@ -89,4 +103,12 @@ int file_replace(const char *from, const char *to)
 int file_remove(const char *path)
 {
     return DeleteFileA(path) ? 1 : 0;
+}
+
+int file_same(const char *a, const char *b)
+{
+    BY_HANDLE_FILE_INFORMATION first, second;
+    return file_identity(a, &first) && file_identity(b, &second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
 }

@@ -13,6 +13,7 @@ const int32_t RECORD_LIMIT = INT32_MAX / RECORD_BYTES;
 // The data set in use.  Empty until the first successful load or import.
 RespondentRecord *store_records;
 int32_t store_count;
+int store_given;
 int32_t store_area_respondents[ZIP_SLOTS];
 
 void count_area_respondents(void)
@@ -94,6 +95,7 @@ void store_replace(RecordBuffer *buffer)
     free(store_records);
     store_records = buffer->records;
     store_count = buffer->count;
+    store_given = 1;
     buffer->records = nullptr;
     buffer->count = 0;
     buffer->capacity = 0;
@@ -105,10 +107,16 @@ void store_release(void)
     free(store_records);
     store_records = nullptr;
     store_count = 0;
+    store_given = 0;
     count_area_respondents();
 }
 
 const int32_t *area_respondents(void)
 {
     return store_area_respondents;
+}
+
+int store_loaded(void)
+{
+    return store_given;
 }

@@ -51,6 +51,9 @@ const RespondentRecord *record_data(void);
 void store_replace(RecordBuffer *buffer);
 // Frees the store's storage (count 0); for orderly shutdown and tests.
 void store_release(void);
+// 1 once a data set was given, even one without records, until the store
+// is released; so an empty file loaded is told from no file at all.
+int store_loaded(void);
 // The respondents of each zip index in the data set in use, counted once
 // as the store takes it: the most any bar of any query can reach.
 const int32_t *area_respondents(void);

@@ -309,7 +309,8 @@ void reset_program(void)
     start_map_view(&view);
     set_map_view(&view);
     set_nav_command(NAV_NONE);
-    use_records({});
+    store_release();
+    refresh_map();
     send_command(CMD_DEFAULT_DEMOGRAPHICS);
     send_command(CMD_DEFAULT_QUESTION);
     send_command(CMD_BARS_COUNT);

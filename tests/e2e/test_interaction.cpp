@@ -261,6 +261,23 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
     EXPECT_EQ("77001", selected_areas_row()[0]);
     EXPECT_TRUE(message_boxes().empty() && same_view(view, *current_map_view()));
     EXPECT_EQ(log + selection_report(8, 77004, 1, "12.50"), info_log_text());
+
+    // Shift+End from the first row selects every row; the map follows the
+    // focused last row alone, with one recount.
+    key_stroke(VK_DOWN, 0);
+    key_stroke(VK_HOME, 0);
+    BYTE keys[256], shifted[256];
+    GetKeyboardState(keys);
+    memcpy(shifted, keys, sizeof keys);
+    shifted[VK_SHIFT] = 0x80;
+    SetKeyboardState(shifted);
+    unsigned generation = map_generation();
+    key_stroke(VK_END, 0);
+    SetKeyboardState(keys);
+    int last = areas_item_count() - 1;
+    EXPECT_EQ(areas_item_count(), (int)ListView_GetSelectedCount(areas_list()));
+    EXPECT_EQ(1u, map_generation() - generation);
+    EXPECT_EQ(atoi(areas_row(last)[0].c_str()) - 77000, selected_zip());
 }
 
 TEST_F(Interaction, ShareIsZeroWhenNothingMatches)

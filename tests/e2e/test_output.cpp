@@ -340,7 +340,7 @@ std::vector<std::string> panel_cells(int zip_code, const SampleArea &area, const
 {
     std::string few = area.base < 30 ? "few respondents" : "";
     if (area.base == 0)
-        return {std::to_string(zip_code), "0", "0", "", "", "", few};
+        return {std::to_string(zip_code), "0", "0", "", "", "", ""};
     SampleStatistics s = statistics_of(area, count);
     std::string side = strcmp(s.compared, "not different") ? s.compared : "";
     return {std::to_string(zip_code), std::to_string(area.base), std::to_string(area.matching),

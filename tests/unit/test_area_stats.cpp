@@ -21,8 +21,8 @@ namespace {
 // Each row's share and 95% Wilson score interval against the published
 // reference values (43 of 58: 61.62% to 83.65%; 0 of 5: to 43.45%; 5 of 5:
 // from 56.55%; 1 of 32: 0.55% to 15.74%), n = 1, and the comparison with
-// the average of 921 of 1,320 (69.77%); a base under 30 is few.  Alone,
-// an area is compared by its interval as it always was.
+// the average of 921 of 1,320 (69.77%); a base of 1 to 29 is few, none is not.
+// Alone, an area is compared by its interval as it always was.
 TEST(AreaStats, RowsCompareEachIntervalWithTheAverage)
 {
     const struct {
@@ -39,7 +39,7 @@ TEST(AreaStats, RowsCompareEachIntervalWithTheAverage)
                  {29, 5, "7.60", "34.55", "-52.53", COMPARED_BELOW, 1},
                  // 90.51% - 69.77%: +20.74, where the exact proportions give +20.73.
                  {453, 410, "87.46", "92.88", "+20.74", COMPARED_ABOVE, 0},
-                 {0, 0, "0.00", "0.00", "0.00", COMPARED_NONE, 1}};
+                 {0, 0, "0.00", "0.00", "0.00", COMPARED_NONE, 0}};
     TallyResult result = {};
     result.total = 921;
     result.filtered = 1320;
@@ -174,7 +174,7 @@ TEST(AreaList, RowsSortAsNumbersEitherWayWithoutAShareLast)
         {AREA_SHARE, 0, {77007, 77002, 77004, 77006, 77003, 77005}},
         {AREA_SHARE, 1, {77003, 77004, 77006, 77002, 77007, 77005}},
         {AREA_VERSUS_AVERAGE, 1, {77003, 77004, 77006, 77002, 77007, 77005}},
-        {AREA_NOTE, 0, {77006, 77007, 77002, 77004, 77005, 77003}},
+        {AREA_NOTE, 0, {77006, 77007, 77002, 77004, 77003, 77005}},
         {AREA_Z, 0, {77007, 77006, 77002, 77004, 77003, 77005}},
         {AREA_P_ALL, 1, {77003, 77004, 77002, 77006, 77007, 77005}},
     };

@@ -361,6 +361,10 @@ TEST_F(CsvFile, ExportWritesEveryFieldInColumnOrderWithVoidOnlyInItsColumns)
         EXPECT_EQ(std::string::npos, lines[r + 1].find(' '));
         EXPECT_EQ(expected[r], split(lines[r + 1], ","));
     }
+    // The longest line, every cell at the negative limit, fills its room exactly.
+    RespondentRecord longest = record_with(INT32_MIN);
+    char line[CSV_RECORD_LINE_BYTES];
+    EXPECT_EQ(line + CSV_RECORD_LINE_BYTES, write_csv_record(line, &longest));
 }
 
 TEST_F(CsvFile, ExportThenImportChangesOnlyAgeAndPersons)

@@ -183,11 +183,18 @@ TEST(Readout, LegendLinesAndAreaReadout)
     }
     EXPECT_NEAR(20 * 0.73751186, bar_height(&result, BARS_SMOOTHED, 1, 4), 1e-5);
 
-    // Before any data, the count line says how to get some.
+    // Before any data, the count line says how to get some; after a file
+    // without respondents, loaded as an empty data set, that one was loaded.
     result.records = 0;
     LegendText empty;
     build_legend(&cases[0].query, &result, BARS_COUNT, 1, COLORS_PLAIN, -1, &empty);
     EXPECT_STREQ("No survey loaded: File > Load Data.., or drop a file here", empty.line[3]);
+    RecordBuffer none;
+    ASSERT_EQ(1, buffer_init(&none, 0));
+    store_replace(&none);
+    build_legend(&cases[0].query, &result, BARS_COUNT, 1, COLORS_PLAIN, -1, &empty);
+    EXPECT_STREQ("The loaded survey holds no respondents", empty.line[3]);
+    store_release();
     // A count or comparison refused for want of memory says so.
     result.records = 5;
     const OutsideZip outside[] = {{99, 1, 0}, {77600, 1, 1}};

@@ -159,7 +159,7 @@ TEST_F(RecordFileTest, EmptyStoreWritesAnEmptyFile)
 
 TEST_F(RecordFileTest, LoadsAroundAndFarBeyondTheSurveySize)
 {
-    const int32_t counts[] = { STORE_START_CAPACITY, STORE_START_CAPACITY + 1, 100000 };
+    const int32_t counts[] = { 0, STORE_START_CAPACITY, STORE_START_CAPACITY + 1, 100000 };
     for (int32_t count : counts) {
         SCOPED_TRACE(count);
         const std::vector<RespondentRecord> records = sample_records(count);
