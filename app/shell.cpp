@@ -19,6 +19,7 @@
 #include "panels/question_panel.h"
 #include "panels/snapshot.h"
 #include "resources/resource.h"
+#include "stats/area_stats.h"
 #include "stats/readout.h"
 #include "survey/data_file_kind.h"
 #include "view/map_layer.h"
@@ -63,8 +64,11 @@ const MenuItem question_items[] = {
     {"Default Question", CMD_DEFAULT_QUESTION}, {"Saved Question", CMD_SAVED_QUESTION},
     {nullptr, 0},
     {"Bars: Count", CMD_BARS_COUNT}, {"Bars: Share of Area", CMD_BARS_SHARE},
+    {"Bars: Smoothed Share", CMD_BARS_SMOOTHED},
     {nullptr, 0},
     {"Color: Plain", CMD_COLOR_PLAIN}, {"Color: Above or Below Average", CMD_COLOR_AVERAGE},
+    {nullptr, 0},
+    {"Compare: All Areas Together", CMD_COMPARE_TOGETHER}, {"Compare: Each Area Alone", CMD_COMPARE_ALONE},
 };
 const MenuItem demographics_items[] = {
     {"Default Demographics", CMD_DEFAULT_DEMOGRAPHICS},
@@ -135,10 +139,14 @@ void show_panel(int panel)
 // The menu marks follow the state they show.
 void show_menu_checks(void)
 {
-    CheckMenuRadioItem(popup_menus[QUESTION_POPUP], CMD_BARS_COUNT, CMD_BARS_SHARE,
-                       bar_mode() == BARS_SHARE ? CMD_BARS_SHARE : CMD_BARS_COUNT, MF_BYCOMMAND);
+    static const UINT bar_items[] = {CMD_BARS_COUNT, CMD_BARS_SHARE, CMD_BARS_SMOOTHED};
+    CheckMenuRadioItem(popup_menus[QUESTION_POPUP], CMD_BARS_COUNT, CMD_BARS_SMOOTHED,
+                       bar_items[bar_mode()], MF_BYCOMMAND);
     CheckMenuRadioItem(popup_menus[QUESTION_POPUP], CMD_COLOR_PLAIN, CMD_COLOR_AVERAGE,
                        bar_colors() == COLORS_AVERAGE ? CMD_COLOR_AVERAGE : CMD_COLOR_PLAIN,
+                       MF_BYCOMMAND);
+    CheckMenuRadioItem(popup_menus[QUESTION_POPUP], CMD_COMPARE_TOGETHER, CMD_COMPARE_ALONE,
+                       compare_mode() == COMPARE_ALONE ? CMD_COMPARE_ALONE : CMD_COMPARE_TOGETHER,
                        MF_BYCOMMAND);
     CheckMenuItem(popup_menus[PANEL_POPUP], CMD_SHOW_LEGEND,
                   MF_BYCOMMAND | (legend_shown() ? MF_CHECKED : MF_UNCHECKED));
@@ -409,14 +417,17 @@ void on_command(WPARAM wparam)
         default_question_command();
         return;
     case CMD_SAVED_QUESTION: saved_question_command(); break;
-    case CMD_BARS_COUNT:
-    case CMD_BARS_SHARE:
-        set_bar_mode(LOWORD(wparam) == CMD_BARS_SHARE ? BARS_SHARE : BARS_COUNT);
-        show_menu_checks();
-        break;
+    case CMD_BARS_COUNT: set_bar_mode(BARS_COUNT); show_menu_checks(); break;
+    case CMD_BARS_SHARE: set_bar_mode(BARS_SHARE); show_menu_checks(); break;
+    case CMD_BARS_SMOOTHED: set_bar_mode(BARS_SMOOTHED); show_menu_checks(); break;
     case CMD_COLOR_PLAIN:
     case CMD_COLOR_AVERAGE:
         set_bar_colors(LOWORD(wparam) == CMD_COLOR_AVERAGE ? COLORS_AVERAGE : COLORS_PLAIN);
+        show_menu_checks();
+        break;
+    case CMD_COMPARE_TOGETHER:
+    case CMD_COMPARE_ALONE:
+        set_compare_mode(LOWORD(wparam) == CMD_COMPARE_ALONE ? COMPARE_ALONE : COMPARE_TOGETHER);
         show_menu_checks();
         break;
     case CMD_SHOW_LEGEND:

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "stats/area_stats.h"
 #include "stats/breakdown_text.h"
 #include "stats/counts_file.h"
 #include "stats/whole_survey.h"
@@ -22,7 +23,7 @@ namespace {
 
 const char usage[] =
     "usage: quorvel-counts DATA [--question Q] [--answer A] [--filter NAME=VALUE]... "
-    "[--by NAME [--zip CODE]] [--output FILE]\n";
+    "[--compare all|each] [--by NAME [--zip CODE]] [--output FILE]\n";
 
 const char help[] =
     "\n"
@@ -36,6 +37,10 @@ const char help[] =
     "  --filter NAME=VALUE a Demographics list and one of its texts (Sex=Female,\n"
     "                      \"Income=$1,000 - $10,000\"), or a field and a code (Q4=2);\n"
     "                      repeat it for more filters, which combine\n"
+    "  --compare all|each  whether an area is above or below the average once\n"
+    "                      all areas are compared together (at a 5% false\n"
+    "                      discovery rate, the default) or each alone (by its\n"
+    "                      95% interval)\n"
     "  --by NAME           writes the breakdown table instead: each answer's share\n"
     "                      among all and in each group of a Demographics list\n"
     "                      (Income, \"# of Children\", or a field such as Q8), and\n"
@@ -155,14 +160,14 @@ int find_breakdown_list(const char *value, int *by, char *error, size_t size)
 // The options that take a value, one row each.  An option that does not
 // repeat is refused when given twice; --filter repeats, once per list.
 enum ValueOption {
-    OPTION_QUESTION, OPTION_ANSWER, OPTION_FILTER, OPTION_OUTPUT, OPTION_BY, OPTION_ZIP,
+    OPTION_QUESTION, OPTION_ANSWER, OPTION_FILTER, OPTION_OUTPUT, OPTION_COMPARE, OPTION_BY, OPTION_ZIP,
     VALUE_OPTIONS
 };
 const struct {
     const char *name;
     int repeats;
-} value_options[VALUE_OPTIONS] = {{"--question", 0}, {"--answer", 0}, {"--filter", 1},
-                                  {"--output", 0},   {"--by", 0},     {"--zip", 0}};
+} value_options[VALUE_OPTIONS] = {{"--question", 0}, {"--answer", 0}, {"--filter", 1}, {"--output", 0},
+                                  {"--compare", 0},  {"--by", 0},     {"--zip", 0}};
 
 const DemographicList *list_of_filter(int filter)
 {
@@ -330,6 +335,8 @@ int emit_survey_table(const CountsPlan *plan, CountsLineSink emit, void *context
             TallyQuery query = {};
             query.field[question_field(q)] = entry->answers[a].code;
             memcpy(&query.field[FIRST_DEMOGRAPHIC_FIELD], plan->filters, sizeof plan->filters);
+            // A comparison refused for want of memory refuses the table.
+            compare_areas(&result, plan->compare);
             if (!emit_counts_table(&query, &result, ',', pass_table_line, &sink))
                 return 0;
             sink.skip_line = 1;
@@ -399,6 +406,7 @@ int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, 
     plan->action = COUNTS_RUN;
     plan->question = -1;
     plan->answer = -1;
+    plan->compare = COMPARE_TOGETHER;
     plan->by = COUNTS_NO_BREAKDOWN;
     // Asked for help, the program gives it whatever else the line holds,
     // where it stands as an option: not as an option's value, nor after
@@ -461,6 +469,12 @@ int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, 
     if (plan->output_path && file_same(plan->data_path, plan->output_path))
         return fail_with(error, size, "--output names the data file %s; choose another file",
                          plan->data_path);
+    const char *compare = given[OPTION_COMPARE];
+    if (compare && !same_name(compare, "all")) {
+        if (!same_name(compare, "each"))
+            return fail_with(error, size, "--compare is all or each, not \"%s\"", compare);
+        plan->compare = COMPARE_ALONE;
+    }
     if (question && !same_name(question, "all") && !find_question(question, &plan->question, error, size))
         return 0;
     if (answer && !same_name(answer, "all")) {

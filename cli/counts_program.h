@@ -28,8 +28,9 @@ struct CountsPlan {
     int question;             // catalogue index, -1 for every question
     int answer;               // position in the question's answers, -1 for every answer
     int32_t filters[DEMOGRAPHIC_FIELDS];  // 0 for "All"
-    int by;             // --by: a Demographics list, BY_ANSWERS, or COUNTS_NO_BREAKDOWN
-    int32_t zip_code;   // --zip, 0 for every zip code
+    int compare;                          // CompareMode of the areas
+    int by;            // --by: a Demographics list, BY_ANSWERS, or COUNTS_NO_BREAKDOWN
+    int32_t zip_code;  // --zip, 0 for every zip code
 };
 
 // The arguments (argv[0] is the program's name) as a plan; 1, or 0 with
@@ -49,10 +50,10 @@ int parse_filter_setting(const char *setting, int *filter, int32_t *code, char *
 // The table of the plan's questions and answers under its filters: the
 // header once, then a block of lines per question and answer in catalogue
 // order.  Without --by, from the last count_whole_survey, each block the
-// lines Export Counts writes for it; with --by, from the last
-// count_survey_crosstabs, each block the breakdown's lines (by answers, a
-// line per answer of the question).  Handed out as emit_counts_table
-// does; 1, or 0 as soon as `emit` returns 0.
+// lines Export Counts writes for it with the areas compared as the plan
+// says; with --by, from the last count_survey_crosstabs, each block the
+// breakdown's lines (by answers, a line per answer of the question).
+// Handed out as emit_counts_table does; 1, or 0 as soon as `emit` returns 0.
 int emit_survey_table(const CountsPlan *plan, CountsLineSink emit, void *context);
 // The scope of a breakdown the plan asks for.
 void plan_scope(const CountsPlan *plan, BreakdownScope *scope);

@@ -35,7 +35,7 @@ int following;
 int shown_selection = -1;
 
 // Column widths in dialog units, so they grow with the font and the DPI.
-const int column_widths[AREA_COLUMNS] = {28, 52, 40, 38, 56, 62, 92};
+const int column_widths[AREA_COLUMNS] = {28, 52, 40, 38, 56, 46, 42, 28, 32, 160};
 
 void add_columns(void)
 {

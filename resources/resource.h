@@ -59,8 +59,11 @@
 #define CMD_SHOW_AREAS                  55
 #define CMD_COLOR_PLAIN                 56
 #define CMD_COLOR_AVERAGE               57
+#define CMD_BARS_SMOOTHED               58
 #define CMD_COPY_MAP                    60
 #define CMD_COPY_COUNTS                 61
+#define CMD_COMPARE_TOGETHER            62
+#define CMD_COMPARE_ALONE               63
 #define CMD_SHOW_BREAKDOWN              70
 
 /* Demographics panel (IDD_DEMOGRAPHICS) */

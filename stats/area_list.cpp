@@ -7,13 +7,26 @@
 
 namespace {
 
-const char *const titles[AREA_COLUMNS] = {"Zip", "Respondents", "Matching", "Share",
-                                          "95% interval", "vs average", "Note"};
+const char *const titles[AREA_COLUMNS] = {"Zip",        "Respondents", "Matching", "Share",
+                                          "95% interval", "vs average", "Smoothed", "z",
+                                          "p (all)",    "Note"};
 
-// The columns whose cells are empty without a base.
+// The columns whose cells are empty without a base, or without a
+// comparison (which an area without a base never has).
 int needs_base(int column)
 {
     return column == AREA_SHARE || column == AREA_INTERVAL || column == AREA_VERSUS_AVERAGE;
+}
+
+int needs_comparison(int column)
+{
+    return column == AREA_SMOOTHED || column == AREA_Z || column == AREA_P_ALL;
+}
+
+int is_empty(const AreaRow *row, int column)
+{
+    return (needs_base(column) && row->base == 0) ||
+           (needs_comparison(column) && row->compared == COMPARED_NONE);
 }
 
 int compare_numbers(double a, double b)
@@ -46,7 +59,7 @@ const char *area_column_title(int column)
 void area_cell(const AreaRow *row, int column, char *text, size_t size)
 {
     char low[16], high[16];
-    if (needs_base(column) && row->base == 0)
+    if (is_empty(row, column))
         column = AREA_COLUMNS;
     switch (column) {
     case AREA_ZIP: snprintf(text, size, "%d", (int)row->zip_code); break;
@@ -62,9 +75,25 @@ void area_cell(const AreaRow *row, int column, char *text, size_t size)
         snprintf(text, size, "%s\x96%s%%", low, high);
         break;
     case AREA_VERSUS_AVERAGE: format_percent_value(row->difference, 1, 1, text, size); break;
+    case AREA_SMOOTHED:
+        format_percent_value(row->smoothed, 2, 0, low, sizeof low);
+        snprintf(text, size, "%s%%", low);
+        break;
+    case AREA_Z: format_percent_value((float)row->z, 2, 1, text, size); break;
+    case AREA_P_ALL:
+        if (row->p_all < 0.001)
+            snprintf(text, size, "%s", "< 0.001");
+        else
+            format_percent_value((float)row->p_all, 3, 0, text, size);
+        break;
     case AREA_NOTE: {
-        // The note flags what stands out; "not different" does not.
-        const char *side = row->compared == COMPARED_NOT_DIFFERENT ? "" : comparison_text(row->compared);
+        // The note flags what stands out, and what the area's interval
+        // alone would; "not different" does not.
+        char side[AREA_CELL_BYTES] = "";
+        if (apart_alone_only(row))
+            once_all_compared_text(side, sizeof side);
+        else if (row->compared != COMPARED_NOT_DIFFERENT)
+            snprintf(side, sizeof side, "%s", comparison_text(row->compared));
         snprintf(text, size, "%s%s%s", side, *side && row->few ? ", " : "",
                  row->few ? "few respondents" : "");
         break;
@@ -76,8 +105,8 @@ void area_cell(const AreaRow *row, int column, char *text, size_t size)
 int compare_area_rows(const AreaRow *a, const AreaRow *b, int column, int descending)
 {
     int order = 0;
-    if (needs_base(column) && (a->base == 0) != (b->base == 0))
-        return a->base == 0 ? 1 : -1;
+    if (is_empty(a, column) != is_empty(b, column))
+        return is_empty(a, column) ? 1 : -1;
     switch (column) {
     case AREA_RESPONDENTS: order = compare_numbers(a->base, b->base); break;
     case AREA_MATCHING: order = compare_numbers(a->matching, b->matching); break;
@@ -88,6 +117,9 @@ int compare_area_rows(const AreaRow *a, const AreaRow *b, int column, int descen
             order = compare_numbers(a->high, b->high);
         break;
     case AREA_VERSUS_AVERAGE: order = compare_numbers(a->difference, b->difference); break;
+    case AREA_SMOOTHED: order = compare_numbers(a->smoothed, b->smoothed); break;
+    case AREA_Z: order = compare_numbers(a->z, b->z); break;
+    case AREA_P_ALL: order = compare_numbers(a->p_all, b->p_all); break;
     case AREA_NOTE: {
         char note_a[AREA_CELL_BYTES], note_b[AREA_CELL_BYTES];
         area_cell(a, AREA_NOTE, note_a, sizeof note_a);

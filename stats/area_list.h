@@ -9,12 +9,12 @@
 
 enum AreaColumn {
     AREA_ZIP, AREA_RESPONDENTS, AREA_MATCHING, AREA_SHARE, AREA_INTERVAL, AREA_VERSUS_AVERAGE,
-    AREA_NOTE,
+    AREA_SMOOTHED, AREA_Z, AREA_P_ALL, AREA_NOTE,
     AREA_COLUMNS
 };
 
 enum {
-    AREA_CELL_BYTES = 32,
+    AREA_CELL_BYTES = 80,  // the longest note, with ten digits of areas
     // Every cell at its longest with its tab (the last with CR), then LF
     // and NUL.
     AREA_LINE_BYTES = AREA_COLUMNS * AREA_CELL_BYTES + 2
@@ -22,8 +22,10 @@ enum {
 
 // "Zip", "Respondents", ... ; "" outside the columns.
 const char *area_column_title(int column);
-// "77004", "58", "43", "74.14%", "61.6–83.7%", "+4.4", "above, few
-// respondents"; the share and its statistics are empty without a base.
+// "77004", "58", "43", "74.14%", "61.6–83.7%", "+4.4", "71.60%", "+0.72",
+// "0.619" ("< 0.001" below that), "above, few respondents"; the share and
+// its statistics are empty without a base, the smoothed share, z and p
+// without a comparison.
 void area_cell(const AreaRow *row, int column, char *text, size_t size);
 // Where row a goes against row b when the column sorts ascending or
 // descending: negative before, positive after.  Numbers sort as numbers; a

@@ -1,9 +1,12 @@
 // The areas of the last count as one table: a row per zip code with its
-// base, its count and how sure its share is.  Export Counts, the Areas
-// panel, the readout and the bar colors take each area's statistics from
-// here, and they and the legend take the average from here, so they agree.
+// base, its count and how sure its share is, each area compared with the
+// average alone or all together, and its share smoothed toward the
+// average.  Export Counts, the Areas panel, the readout, the bar colors
+// and the legend take each area's statistics from here, and the average
+// too, so they agree.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include "survey/tally.h"
@@ -15,10 +18,27 @@ enum {
 // How an area's share compares with the average.
 enum Comparison {
     COMPARED_NONE,           // no respondents: no share to compare
-    COMPARED_ABOVE,          // its 95% interval lies wholly above the average
-    COMPARED_BELOW,          // wholly below it
-    COMPARED_NOT_DIFFERENT   // the interval holds or touches the average
+    COMPARED_ABOVE,          // it stands clearly above the average
+    COMPARED_BELOW,          // clearly below it
+    COMPARED_NOT_DIFFERENT   // by no more than chance explains
 };
+
+// What sets an area apart from the average.
+enum CompareMode {
+    // Every area with respondents at once: its Benjamini-Hochberg adjusted
+    // p-value lies under false_discovery_rate.
+    COMPARE_TOGETHER,
+    // Each area alone: its 95% interval excludes the average.
+    COMPARE_ALONE
+};
+
+// The share of "above" and "below" among all areas compared together that
+// may be there by chance alone.
+extern const double false_discovery_rate;
+// An area compared together (Comparison), from its score statistic and its
+// adjusted p-value: apart from the average when that is at most
+// false_discovery_rate, as Benjamini and Hochberg reject p(i) <= i q / m.
+int compare_together(double z, double p_all);
 
 // A 95% interval of a share, as proportions 0..1.
 struct ShareInterval {
@@ -38,6 +58,21 @@ const char *comparison_text(int compared);
 double average_share(const TallyResult *result);
 float average_percent(const TallyResult *result);
 
+// Compares every area of the count with the average in `mode`
+// (CompareMode) and smooths its share, from the counts alone; the rows
+// below read what it found until the next call, so call it after every
+// count.  1, or 0 when no memory was left for the zip codes outside the
+// map: then no area is compared (area_comparison()->refused) rather than
+// one left out.
+int compare_areas(const TallyResult *result, int mode);
+
+struct AreaComparison {
+    int mode;       // CompareMode
+    int32_t areas;  // the areas with respondents, those outside the map among them
+    int refused;    // no memory for the zip codes outside the map
+};
+const AreaComparison *area_comparison(void);
+
 struct AreaRow {
     int32_t zip_code;
     int index;  // zip index, -1 for a zip code outside 77000..77598
@@ -48,8 +83,16 @@ struct AreaRow {
     float low, high;   // the share's 95% interval
     float average;     // the average in percent
     float difference;  // share - average as shown, in percentage points
-    int compared;      // Comparison, of the exact proportions
     int few;           // base of 1 up to FEW_RESPONDENTS - 1
+    // Comparison in the mode compared in, and of the interval alone; both
+    // of the exact proportions.  The figures below are 0 where compared is
+    // COMPARED_NONE.
+    int compared;
+    int alone;
+    float smoothed;  // the smoothed share in percent
+    double z;        // the score statistic of the share against the average
+    double p;        // its two-sided p-value
+    double p_all;    // that p-value adjusted over every area compared together
 };
 
 // The row of any zip index (listed or not).
@@ -67,3 +110,9 @@ struct AreaCursor {
 void start_area_rows(AreaCursor *cursor, ZipLocated located);
 // The next row; 0 after the last.
 int next_area_row(const TallyResult *result, AreaCursor *cursor, AreaRow *row);
+
+// 1 when the area's own 95% interval excludes the average but comparing
+// all areas together does not set it apart.
+int apart_alone_only(const AreaRow *row);
+// "not different once all 116 areas are compared"
+void once_all_compared_text(char *text, size_t size);

@@ -10,9 +10,6 @@ namespace {
 
 enum { LOOKED_UP_CODES = 128 };  // every answer and group code is below this
 
-// The false discovery rate at which groups are told apart from All.
-const double false_discovery_rate = 0.05;
-
 // Per question and per list, code -> answer slot or group position; codes
 // are small but not dense (9 and 99 mean no answer).
 uint8_t answer_slot[CATALOGUE_SIZE][LOOKED_UP_CODES];
@@ -112,33 +109,30 @@ void describe_row(int kind, int position, int32_t respondents, int32_t matching,
     }
 }
 
-// Each group with respondents against the All row: the two-sided score
-// test of its share against All's proportion, the p-values adjusted by
-// Benjamini and Hochberg over those groups, and "above" or "below" where
-// the adjusted p-value is under the false discovery rate.
+// Each group with respondents against the All row as the areas are
+// compared together with the average: the two-sided score test of its
+// share against All's proportion, the p-values adjusted by Benjamini and
+// Hochberg over those groups.
 void compare_groups(Breakdown *breakdown)
 {
     const BreakdownRow &all = breakdown->rows[0];
     double p0 = all.respondents > 0 ? (double)all.matching / (double)all.respondents : 0.0;
-    double p[BREAKDOWN_ROWS], adjusted[BREAKDOWN_ROWS];
+    double z[BREAKDOWN_ROWS], p[BREAKDOWN_ROWS], adjusted[BREAKDOWN_ROWS];
     int32_t order[BREAKDOWN_ROWS], tested_row[BREAKDOWN_ROWS];
     int32_t m = 0;
     for (int r = 1; r < breakdown->row_count; r++) {
         const BreakdownRow &row = breakdown->rows[r];
         if (row.respondents == 0)
             continue;
-        p[m] = normal_two_sided_p(score_z(row.matching, row.respondents, p0));
+        z[m] = score_z(row.matching, row.respondents, p0);
+        p[m] = normal_two_sided_p(z[m]);
         tested_row[m++] = r;
     }
     adjust_benjamini_hochberg(p, m, adjusted, order);
     for (int32_t i = 0; i < m; i++) {
         BreakdownRow &row = breakdown->rows[tested_row[i]];
         row.difference = row.share - all.share;
-        double share = (double)row.matching / (double)row.respondents;
-        if (!(adjusted[i] < false_discovery_rate))
-            row.compared = COMPARED_NOT_DIFFERENT;
-        else
-            row.compared = share > p0 ? COMPARED_ABOVE : COMPARED_BELOW;
+        row.compared = compare_together(z[i], adjusted[i]);
     }
 }
 

@@ -71,6 +71,21 @@ void put_statistic_cell(TableLine *line, char separator, const AreaRow *row, flo
     put_cell(line, separator, text);
 }
 
+// A figure of the row's comparison, empty where the area was not compared:
+// a percent or z with two decimals, or a p-value (`decimals` 0) with four
+// significant digits, so that the smallest keep theirs ("3.2e-05").
+void put_comparison_cell(TableLine *line, char separator, const AreaRow *row, double value, int decimals)
+{
+    char text[32] = "";
+    if (row->compared != COMPARED_NONE) {
+        if (decimals > 0)
+            format_percent_value((float)value, decimals, 0, text, sizeof text);
+        else
+            format_p_value(value, text, sizeof text);
+    }
+    put_cell(line, separator, text);
+}
+
 // The zip table's coordinates as the table writes them, worked out once.
 struct ZipPlace {
     char longitude[24];
@@ -98,7 +113,7 @@ const ZipPlace *zip_place(int index)
 const char counts_table_header[] =
     "question,answer,filters,zip_code,longitude,latitude,respondents,matching,"
     "percent_of_area,percent_of_total,interval_low_95,interval_high_95,percent_average,"
-    "difference_points,compared";
+    "difference_points,compared,percent_smoothed,z_score,p_value,p_value_all";
 
 void quote_cell(const char *cell, char separator, char *text, size_t size)
 {
@@ -133,8 +148,9 @@ void format_degrees(float degrees, char *text, size_t size)
 int emit_counts_table(const TallyQuery *query, const TallyResult *result, char separator,
                       CountsLineSink emit, void *context)
 {
-    // A count refused for want of memory has no lines to hand out.
-    if (result->refused) {
+    // A count, or a comparison, refused for want of memory has no lines to
+    // hand out.
+    if (result->refused || area_comparison()->refused) {
         data_stream_set_failure(DATA_NO_MEMORY);
         return 0;
     }
@@ -181,6 +197,10 @@ int emit_counts_table(const TallyQuery *query, const TallyResult *result, char s
         put_statistic_cell(&line, s, &row, row.average);
         put_statistic_cell(&line, s, &row, row.difference);
         put_cell(&line, s, comparison_text(row.compared));
+        put_comparison_cell(&line, s, &row, row.smoothed, 2);
+        put_comparison_cell(&line, s, &row, row.z, 2);
+        put_comparison_cell(&line, s, &row, row.p, 0);
+        put_comparison_cell(&line, s, &row, row.p_all, 0);
         memcpy(line.text + line.used, "\r\n", 2);
         if (!emit(context, line.text, line.used + 2))
             return 0;

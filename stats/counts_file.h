@@ -18,12 +18,13 @@ void quote_cell(const char *cell, char separator, char *text, size_t size);
 void format_degrees(float degrees, char *text, size_t size);
 
 // Hands the table to `emit` a line at a time, CR LF included: the header,
-// then a line for every row of the areas table (area_stats.h), in zip
-// order; a zip code outside the map has empty longitude and latitude.  The
-// interval, average, difference and comparison are empty where the base
-// is 0.  Cells are separated by `separator`: ',' for the CSV file, '\t'
-// for text a spreadsheet pastes as cells.  1, or 0 as soon as `emit`
-// returns 0; 0 before any line (DATA_NO_MEMORY) when the count was
+// then a line for every row of the areas table (area_stats.h) as last
+// compared, in zip order; a zip code outside the map has empty longitude
+// and latitude.  The interval, average, difference, comparison, smoothed
+// share, z and p-values are empty where the base is 0.  Cells are
+// separated by `separator`: ',' for the CSV file, '\t' for text a
+// spreadsheet pastes as cells.  1, or 0 as soon as `emit` returns 0; 0
+// before any line (DATA_NO_MEMORY) when the count or the comparison was
 // refused for want of memory.
 typedef int (*CountsLineSink)(void *context, const char *line, size_t length);
 int emit_counts_table(const TallyQuery *query, const TallyResult *result, char separator,

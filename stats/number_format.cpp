@@ -75,3 +75,42 @@ void format_percent_value(float percent, int decimals, int sign, char *text, siz
     memcpy(text, at, length);
     text[length] = '\0';
 }
+
+void format_p_value(double p, char *text, size_t size)
+{
+    // Tables print two a line: from 0.0001 up, the common case, the digits
+    // are made by hand as for a percent, printf only below.
+    if (!(p >= 0.0001) || p > 1.0) {
+        snprintf(text, size, "%.4g", p);
+        return;
+    }
+    int decimals = p >= 0.1 ? 4 : p >= 0.01 ? 5 : p >= 0.001 ? 6 : 7;
+    static const double scales[] = {1e3, 1e4, 1e5, 1e6, 1e7};
+    long long units = (long long)nearbyint(p * scales[decimals - 3]);
+    // Rounded up to the next power of ten, it has a decimal fewer.
+    if (units == 10000) {
+        units = 1000;
+        decimals--;
+    }
+    while (decimals > 0 && units % 10 == 0) {
+        units /= 10;
+        decimals--;
+    }
+    char digits[24];
+    char *at = digits + sizeof digits;
+    *--at = '\0';
+    for (int place = 0; place < decimals; place++) {
+        *--at = (char)('0' + units % 10);
+        units /= 10;
+    }
+    if (decimals > 0)
+        *--at = '.';
+    *--at = (char)('0' + units);
+    size_t length = (size_t)(digits + sizeof digits - 1 - at);
+    if (size == 0)
+        return;
+    if (length >= size)
+        length = size - 1;
+    memcpy(text, at, length);
+    text[length] = '\0';
+}

@@ -14,6 +14,9 @@ void format_count(int32_t n, char *text, size_t size);
 float share_percent(int32_t part, int32_t whole);
 // That share with two decimals ("4.67"); "0.00" when whole is 0.
 void format_percent(int32_t part, int32_t whole, char *text, size_t size);
-// A percent with 0 to 4 decimals ("61.6"); with `sign`, a difference in
-// percentage points ("+12.3", "-4.0", "0.0").
+// A percent, or another figure shown, with 0 to 4 decimals ("61.6"); with
+// `sign`, a difference in percentage points or a z ("+12.3", "-4.0", "0.0").
 void format_percent_value(float percent, int decimals, int sign, char *text, size_t size);
+// A p-value with four significant digits, as printf's "%.4g" writes it
+// ("0.04022", "1", "7.407e-15").
+void format_p_value(double p, char *text, size_t size);

@@ -12,8 +12,9 @@
 #include "survey/tally.h"
 
 enum BarMode {
-    BARS_COUNT,  // one block per matching respondent, or per block_scale of them
-    BARS_SHARE   // one block per 5% of the area's base
+    BARS_COUNT,    // one block per matching respondent, or per block_scale of them
+    BARS_SHARE,    // one block per 5% of the area's base
+    BARS_SMOOTHED  // the share smoothed toward the average, on the same scale
 };
 
 // How the bars are colored.
@@ -28,7 +29,7 @@ enum {
     LOW_BASE = 5,       // a share over fewer respondents than this is unreliable
     LEGEND_LINES = 7,
     LEGEND_LINE_BYTES = FILTER_TEXT_BYTES + 32,
-    READOUT_BYTES = 256
+    READOUT_BYTES = 320
 };
 
 // The respondents one block of a count bar stands for: the least of 1, 2,
@@ -40,7 +41,8 @@ int32_t block_scale(const int32_t respondents[ZIP_SLOTS]);
 
 // The bar height of a zip index in blocks: its count at one block per
 // `scale` respondents, or in share mode its count over its base at one
-// block per 5% (0 for an empty base).
+// block per 5% (0 for an empty base), or its smoothed share on that scale,
+// as the last compare_areas found it.
 float bar_height(const TallyResult *result, int mode, int32_t scale, int index);
 void bar_heights(const TallyResult *result, int mode, int32_t scale, float heights[ZIP_SLOTS]);
 // 1 when the bar's share rests on too few respondents to be read as one
@@ -62,13 +64,14 @@ struct LegendText {
 };
 // The legend: question, answer, respondents, total and what a block stands
 // for (`scale` respondents in count mode), the low-base look in share
-// mode, what the colors mean (`colors`, BarColors) and the selected area
-// (`selected` -1 for none).
+// mode, what the colors mean (`colors`, BarColors) as the areas were last
+// compared, and the selected area (`selected` -1 for none).
 void build_legend(const TallyQuery *query, const TallyResult *result, int mode, int32_t scale,
                   int colors, int selected, LegendText *legend);
 
-// What the map says about one zip index: "77004: 43 of 921 matching
-// (4.67%)", in share mode with a line for the area's share, and where the
-// area has respondents a line for its 95% interval against the average,
-// then "few respondents" under a base of FEW_RESPONDENTS.
-void area_readout(const TallyResult *result, int mode, int index, char *text, size_t size);
+// What the map says about one zip index, whatever the bars show: "77004:
+// 43 of 921 matching (4.67% of all matching)", and where the area has
+// respondents a line for its share and 95% interval, a line for its
+// smoothed share against the average as last compared, then "few
+// respondents" under a base of FEW_RESPONDENTS.
+void area_readout(const TallyResult *result, int index, char *text, size_t size);

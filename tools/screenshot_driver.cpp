@@ -2,12 +2,12 @@
 // shows, the way a user gets there: File > Load Data.. with the sample
 // survey, zip 77004 typed into Find Zip, a click beside the bars to clear
 // the selection again, Question > Color: Above or Below Average, Panel >
-// Show Areas Panel with its list sorted by "vs average", highest first (two
-// clicks on that column's header), and the mouse resting on a bar near the
-// centre.  It leaves the program running and prints "ready";
-// scripts/screenshots then takes the picture and ends the program.  With
-// "breakdown" after the data file it goes on instead to question Q20 with
-// Panel > Show Breakdown Panel by Income, for the picture of that panel.
+// Show Areas Panel with its list sorted by z, highest first (two clicks on
+// that column's header), and the mouse resting on a bar near the centre.
+// It leaves the program running and prints "ready"; scripts/screenshots
+// then takes the picture and ends the program.  With "breakdown" after
+// the data file it goes on instead to question Q20 with Panel > Show
+// Breakdown Panel by Income, for the picture of that panel.
 //
 // Built by scripts/screenshots with MinGW; run under Wine:
 //   screenshot_driver.exe <quorvel.exe> <working folder> <data file> [breakdown]
@@ -108,9 +108,9 @@ int find_zip(DWORD process, const char *zip)
     return 1;
 }
 
-// Shows the Areas panel and clicks twice on the header of its "vs average"
-// column, found by adding up the widths of the columns before it, then
-// pages the list up to its top.
+// Shows the Areas panel and clicks twice on the header of its z column,
+// found by adding up the widths of the columns before it, then pages the
+// list up to its top.
 int show_areas_sorted(DWORD process, HWND main_window)
 {
     PostMessageA(main_window, WM_COMMAND, MAKEWPARAM(CMD_SHOW_AREAS, 0), 0);
@@ -120,9 +120,9 @@ int show_areas_sorted(DWORD process, HWND main_window)
     HWND list = GetDlgItem(panel, IDC_AREAS_LIST);
     HWND header = (HWND)SendMessageA(list, LVM_GETHEADER, 0, 0);
     int x = 0;
-    for (int c = 0; c < AREA_VERSUS_AVERAGE; c++)
+    for (int c = 0; c < AREA_Z; c++)
         x += (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, (WPARAM)c, 0);
-    x += (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, (WPARAM)AREA_VERSUS_AVERAGE, 0) / 2;
+    x += (int)SendMessageA(list, LVM_GETCOLUMNWIDTH, (WPARAM)AREA_Z, 0) / 2;
     for (int click = 0; click < 2; click++) {
         PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 5));
         PostMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(x, 5));

@@ -47,6 +47,7 @@ const float plain_top_grey = 0.66f;
 int selection = -1;
 int mode = BARS_COUNT;
 int colors = COLORS_PLAIN;
+int comparing = COMPARE_TOGETHER;
 unsigned generation;
 MapChangeHandler change_handlers[MAP_CHANGE_HANDLERS];
 int change_handler_count;
@@ -266,6 +267,8 @@ void refresh_map(void)
     clear_tally();
     tally_records();
     const TallyResult *result = tally_result();
+    // Refused for want of memory, no area is compared, and the legend says so.
+    compare_areas(result, comparing);
     float heights[ZIP_SLOTS];
     bar_heights(result, mode, bar_scale(), heights);
     compile_tile_quads();
@@ -282,7 +285,7 @@ unsigned map_generation(void)
 
 void set_bar_mode(int new_mode)
 {
-    mode = new_mode == BARS_SHARE ? BARS_SHARE : BARS_COUNT;
+    mode = new_mode == BARS_SHARE || new_mode == BARS_SMOOTHED ? new_mode : BARS_COUNT;
     refresh_map();
 }
 
@@ -300,6 +303,17 @@ void set_bar_colors(int new_colors)
 int bar_colors(void)
 {
     return colors;
+}
+
+void set_compare_mode(int new_mode)
+{
+    comparing = new_mode == COMPARE_ALONE ? COMPARE_ALONE : COMPARE_TOGETHER;
+    refresh_map();
+}
+
+int compare_mode(void)
+{
+    return comparing;
 }
 
 int32_t bar_scale(void)

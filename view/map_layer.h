@@ -21,8 +21,8 @@ void refresh_map(void);
 // Counts the rebuilds, so a frame can tell whether it shows the latest.
 unsigned map_generation(void);
 
-// What a bar's height shows (BarMode): a count, or a share of the area.
-// Setting it rebuilds the bars.
+// What a bar's height shows (BarMode): a count, a share of the area or
+// that share smoothed.  Setting it rebuilds the bars.
 void set_bar_mode(int mode);
 int bar_mode(void);
 // The respondents one block of a count bar stands for in the data set in
@@ -37,6 +37,10 @@ extern const unsigned char below_color[3];
 // How the bars are colored (BarColors).  Setting it rebuilds the bars.
 void set_bar_colors(int colors);
 int bar_colors(void);
+// How the areas are compared with the average (CompareMode): all
+// together at start.  Setting it compares them anew and rebuilds the bars.
+void set_compare_mode(int mode);
+int compare_mode(void);
 
 // The selected zip index, -1 for none.  Picking a bar, Find Zip and the
 // Areas list change it through select_zip or select_zip_quietly.

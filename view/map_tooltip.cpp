@@ -91,7 +91,7 @@ void update_map_tooltip(WPARAM flags, LPARAM position)
         return;
     }
     char text[READOUT_BYTES];
-    area_readout(tally_result(), bar_mode(), index, text, sizeof text);
+    area_readout(tally_result(), index, text, sizeof text);
     TOOLINFOA info = tool();
     if (!active || strcmp(text, readout) != 0) {
         memcpy(readout, text, sizeof readout);

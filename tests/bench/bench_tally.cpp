@@ -1,4 +1,5 @@
-// Recount cost against a plain pass over the same records, and load cost.
+// Recount cost (the areas compared too) against a plain pass, and load cost.
+#include "stats/area_stats.h"
 #include "survey/record_file.h"
 #include "survey/records.h"
 #include "survey/tally.h"
@@ -53,6 +54,7 @@ void BM_tally(benchmark::State &state)
     for (auto _ : state) {
         clear_tally();
         tally_records();
+        compare_areas(tally_result(), COMPARE_TOGETHER);
         benchmark::DoNotOptimize(tally_result()->total);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

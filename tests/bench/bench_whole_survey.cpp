@@ -3,6 +3,7 @@
 // the same for the breakdowns: the Breakdown panel's of one question by a
 // group, and quorvel-counts --by Income's of the whole survey.
 #include "cli/counts_program.h"
+#include "stats/area_stats.h"
 #include "stats/breakdown.h"
 #include "stats/whole_survey.h"
 #include "survey/catalogue.h"
@@ -70,7 +71,7 @@ int count_bytes(void *context, const char *, size_t length)
 void BM_whole_survey_table(benchmark::State &state)
 {
     fill_survey();
-    CountsPlan plan = {COUNTS_RUN, nullptr, nullptr, -1, -1, {}, COUNTS_NO_BREAKDOWN, 0};
+    CountsPlan plan = {COUNTS_RUN, nullptr, nullptr, -1, -1, {}, COMPARE_TOGETHER, COUNTS_NO_BREAKDOWN, 0};
     size_t bytes = 0;
     for (auto _ : state) {
         count_whole_survey(plan.filters);
@@ -104,7 +105,7 @@ BENCHMARK(BM_breakdown_by_group)->Unit(benchmark::kMillisecond);
 void BM_breakdown_table(benchmark::State &state)
 {
     fill_survey();
-    CountsPlan plan = {COUNTS_RUN, nullptr, nullptr, -1, -1, {}, income, 0};
+    CountsPlan plan = {COUNTS_RUN, nullptr, nullptr, -1, -1, {}, COMPARE_TOGETHER, income, 0};
     BreakdownScope scope;
     plan_scope(&plan, &scope);
     size_t bytes = 0;

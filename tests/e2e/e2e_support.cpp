@@ -17,6 +17,7 @@
 #include "panels/demographics_panel.h"
 #include "panels/question_panel.h"
 #include "resources/resource.h"
+#include "stats/area_list.h"
 #include "view/map_layer.h"
 #include "view/map_legend.h"
 #include "view/map_tooltip.h"
@@ -314,6 +315,7 @@ void reset_program(void)
     send_command(CMD_DEFAULT_QUESTION);
     send_command(CMD_BARS_COUNT);
     send_command(CMD_COLOR_PLAIN);
+    send_command(CMD_COMPARE_TOGETHER);
     if (!legend_shown())
         send_command(CMD_SHOW_LEGEND);
     hide_map_tooltip();
@@ -499,8 +501,8 @@ int areas_item_count(void)
 std::vector<std::string> areas_row(int item)
 {
     std::vector<std::string> cells;
-    for (int c = 0; c < 7; c++) {
-        char text[64] = "";
+    for (int c = 0; c < AREA_COLUMNS; c++) {
+        char text[AREA_CELL_BYTES] = "";
         ListView_GetItemText(areas_list(), item, c, text, sizeof text);
         cells.push_back(text);
     }
@@ -511,7 +513,7 @@ std::vector<std::string> selected_areas_row(void)
 {
     int item = (int)SendMessageA(areas_list(), LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
     bool one = SendMessageA(areas_list(), LVM_GETSELECTEDCOUNT, 0, 0) == 1;
-    return one ? areas_row(item) : std::vector<std::string>(7, "?");
+    return one ? areas_row(item) : std::vector<std::string>(AREA_COLUMNS, "?");
 }
 
 void click_areas_header(int column)

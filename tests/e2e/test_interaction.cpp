@@ -143,9 +143,10 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
     pixel_of(bar_top(index_77005), &bx, &by);
     post_mouse(main_window(), WM_MOUSEMOVE, 0, bx, by);
     EXPECT_TRUE(tooltip_shown());
-    EXPECT_EQ("77005: 1 of 8 matching (12.50%)\r\n95% interval 20.7\x96" "100.0%; not different from the "
-              "100.0% average\r\nfew respondents",
-              tooltip_text());
+    const std::string readout = "77005: 1 of 8 matching (12.50% of all matching)\r\n1 of 1 respondents in the "
+                                "area (100.00%), 95% interval 20.7\x96" "100.0%\r\nsmoothed 100.0%; not different "
+                                "from the 100.0% average\r\nfew respondents";
+    EXPECT_EQ(readout, tooltip_text());
     RECT tip;
     GetWindowRect(map_tooltip_window(), &tip);
     POINT beside = {bx + 16, by + 20};
@@ -164,15 +165,14 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
     // bar mode.
     SetFocus(GetDlgItem(question_panel(), IDC_QUESTION_ANSWER));
     key_stroke(VK_DOWN, 0);
-    EXPECT_EQ("77005: 0 of 0 matching (0.00%)\r\n95% interval 0.0\x96" "79.3%; not different from the "
-              "0.0% average\r\nfew respondents",
+    EXPECT_EQ("77005: 0 of 0 matching (0.00% of all matching)\r\n0 of 1 respondents in the area (0.00%), 95% "
+              "interval 0.0\x96" "79.3%\r\nsmoothed 0.0%; not different from the 0.0% average\r\nfew respondents",
               tooltip_text());
     key_stroke(VK_UP, 0);
-    send_command(CMD_BARS_SHARE);
-    EXPECT_EQ("77005: 1 of 8 matching (12.50%)\r\n1 of 1 respondents in the area (100.00%)\r\n95% interval "
-              "20.7\x96" "100.0%; not different from the 100.0% average\r\nfew respondents",
-              tooltip_text());
-    send_command(CMD_BARS_COUNT);
+    for (int mode : {CMD_BARS_SHARE, CMD_BARS_SMOOTHED, CMD_BARS_COUNT}) {
+        send_command(mode);
+        EXPECT_EQ(readout, tooltip_text()) << mode;
+    }
     SetFocus(main_window());
 
     left_click_at(bar_top(index_77005));
@@ -227,8 +227,9 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
     EXPECT_TRUE(near_colour(frame_pixel(read_frame(), x, y), blended));
 
     // Ctrl+C copies the selected row, with the columns' titles, as cells.
-    const std::string titles = "Zip\tRespondents\tMatching\tShare\t95% interval\tvs average\tNote\r\n";
-    EXPECT_EQ(titles + "77004\t1\t1\t100.00%\t20.7\x96" "100.0%\t0.0\tfew respondents\r\n",
+    const std::string titles =
+        "Zip\tRespondents\tMatching\tShare\t95% interval\tvs average\tSmoothed\tz\tp (all)\tNote\r\n";
+    EXPECT_EQ(titles + "77004\t1\t1\t100.00%\t20.7\x96" "100.0%\t0.0\t100.00%\t0.00\t1.000\tfew respondents\r\n",
               copy_with_ctrl_c());
 
     // Enter does what Find Zip does; a recount keeps the row selected.
@@ -239,7 +240,7 @@ TEST_F(Interaction, LeftPressOnABarSelectsItAndReportsItsTotals)
     EXPECT_EQ(log + selection_report(8, 77004, 1, "12.50"), info_log_text());
     choose_in_combo(question_panel(), IDC_QUESTION_ANSWER, 1);
     const std::vector<std::string> recounted = {"77004", "1", "0", "0.00%", "0.0\x96" "79.3%", "0.0",
-                                                "few respondents"};
+                                                "0.00%", "0.00", "1.000", "few respondents"};
     EXPECT_EQ(recounted, selected_areas_row());
 
     // Typing a zip code finds its row; with no row selected, every row is copied.
@@ -406,8 +407,8 @@ TEST_F(Interaction, UnderTiltAndSpinThePressFindsTheBarTop)
     int sx, sy;
     pixel_of(share_top, &sx, &sy);
     post_mouse(main_window(), WM_MOUSEMOVE, 0, sx, sy);
-    EXPECT_EQ("77004: 20 of 20 matching (100.00%)\r\n20 of 40 respondents in the area (50.00%)\r\n"
-              "95% interval 35.2\x96" "64.8%; not different from the 50.0% average",
+    EXPECT_EQ("77004: 20 of 20 matching (100.00% of all matching)\r\n20 of 40 respondents in the area (50.00%), "
+              "95% interval 35.2\x96" "64.8%\r\nsmoothed 50.0%; not different from the 50.0% average",
               tooltip_text());
     // A filter that leaves no one there flattens the bar under the resting
     // cursor: the tip goes.

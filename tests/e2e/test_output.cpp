@@ -353,10 +353,24 @@ std::vector<std::string> panel_cells(int zip_code, const SampleArea &area, const
             side + (!side.empty() && !few.empty() ? ", " : "") + few};
 }
 
-// The counts table of a count, each line beginning with `words`.
+// A counts table without its last four columns, the figures of the
+// comparison (which quorvel-counts checks).
+std::string without_figures(const std::string &table)
+{
+    std::string kept;
+    for (size_t at = 0, end; (end = table.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        size_t cut = end;
+        for (int cell = 0; cell < 4; cell++)
+            cut = table.rfind(',', cut - 1);
+        kept += table.substr(at, cut - at) + "\r\n";
+    }
+    return kept;
+}
+
+// The counts table of a count, each line beginning with `words`, less figures.
 std::string counts_table_of(const SampleCount &count, const std::string &words)
 {
-    std::string table = std::string(counts_table_header) + "\r\n";
+    std::string table = without_figures(std::string(counts_table_header) + "\r\n");
     for (const auto &entry : count.areas) {
         int index = entry.first - 77000;
         char longitude[24] = "", latitude[24] = "";
@@ -427,7 +441,9 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
                          (y > legend.bottom || x > legend.right))) << 77000 + i;
 
     // Q10 answered "home or apartment of a friend or family member" (code
-    // 2) by women aged 30-39, exported and counted from the file's records.
+    // 2) by women aged 30-39, exported and counted from the file's records,
+    // each area compared alone.
+    send_command(CMD_COMPARE_ALONE);
     choose_in_combo(panel_window(PANEL_QUESTION), IDC_QUESTION_ANSWER, 1);
     choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_AGE, 2);
     choose_in_combo(panel_window(PANEL_DEMOGRAPHICS), IDC_DEMO_SEX, 2);
@@ -442,12 +458,23 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
     const std::string staying = "Q10: In which of the following are you currently staying?,";
     std::string expected =
         counts_table_of(count, staying + "home or apartment of a friend or family member,Age=30-39; Sex=Female,");
-    EXPECT_EQ(expected, text_of(path));
+    EXPECT_EQ(expected, without_figures(text_of(path)));
+    // With the areas compared all together, as quorvel-counts compares them
+    // unless told --compare each (as below).
+    std::string out, err, exported = text_of(path);
+    auto quoted = [](const std::string &path) { return " \"" + path + "\""; };
+    send_command(CMD_COMPARE_TOGETHER);
+    answer_file_dialog(work_path("together.csv"));
+    send_command(CMD_EXPORT_COUNTS);
+    EXPECT_EQ(0u, run_counts(quoted(sample) + " --question Q10 --answer 2 --filter Age=30-39 --filter Sex=Female",
+                             &out, &err));
+    EXPECT_TRUE(text_of(work_path("together.csv")) == out && exported != out);
+    send_command(CMD_COMPARE_ALONE);
     // Copy Counts (Ctrl+Shift+C, also in the Find Zip box): the file's bytes
     // as "Csv", and the table as text with tabs.
     SetFocus(GetDlgItem(panel_window(PANEL_QUESTION), IDC_FIND_ZIP));
     control_key_stroke('C', true);
-    EXPECT_EQ(expected, clipboard_text(RegisterClipboardFormatA("Csv")));
+    EXPECT_EQ(exported, clipboard_text(RegisterClipboardFormatA("Csv")));
     std::string tabbed = clipboard_text(CF_TEXT), header = counts_table_header;
     std::replace(header.begin(), header.end(), ',', '\t');
     EXPECT_TRUE(starts_with(tabbed, header + "\r\n"));
@@ -463,7 +490,7 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
     EXPECT_EQ("ERROR!", message_boxes().back().caption);
     EXPECT_EQ("write_counts_table() - can't write counts file: " + path + "!\n",
               message_boxes().back().text);
-    EXPECT_EQ(expected, text_of(path));
+    EXPECT_EQ(exported, text_of(path));
     EXPECT_FALSE(std::filesystem::exists(path + ".~tmp"));
 
     // The Areas panel lists the same areas for the one filter left (Age
@@ -472,8 +499,11 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
     count = count_sample(2, 2, 0);
     send_command(CMD_SHOW_AREAS);
     int item = 0;
-    for (const auto &entry : count.areas)
-        EXPECT_EQ(panel_cells(entry.first, entry.second, count), areas_row(item++));
+    for (const auto &entry : count.areas) {
+        std::vector<std::string> cells = areas_row(item++);
+        cells.erase(cells.begin() + AREA_SMOOTHED, cells.begin() + AREA_NOTE);
+        EXPECT_EQ(panel_cells(entry.first, entry.second, count), cells);
+    }
     EXPECT_EQ(item, areas_item_count());
     for (int descending : {0, 1}) {
         click_areas_header(AREA_SHARE);
@@ -492,7 +522,7 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
     SetFocus(areas_list());
     control_key_stroke('C', true);
     EXPECT_EQ(counts_table_of(count, staying + "home or apartment of a friend or family member,Age=30-39,"),
-              clipboard_text(RegisterClipboardFormatA("Csv")));
+              without_figures(clipboard_text(RegisterClipboardFormatA("Csv"))));
 
     // Everyone who owns a home, with no filter: the zip codes off the map
     // (75201 with 5 of 921, 77600) have their lines, as every zip code of a
@@ -504,15 +534,14 @@ TEST_F(Output, ExportCountsOfTheSampleLineForLine)
     EXPECT_EQ("Export complete", message_boxes().back().text);
     count = count_sample(1, 0, 0);
     EXPECT_TRUE(count.total == 921 && count.areas[75201].matching == 5 && count.areas[77600].matching == 1);
-    EXPECT_EQ(counts_table_of(count, staying + "own home or apartment,all,"), text_of(path));
+    EXPECT_EQ(counts_table_of(count, staying + "own home or apartment,all,"), without_figures(text_of(path)));
 
     // quorvel-counts.exe writes every question's and answer's lines in one
     // table: each answer's lines there are the window's Export Counts
     // lines, and only they carry its question and answer.
-    std::string table = work_path("survey.csv"), out, err;
-    auto quoted = [](const std::string &path) { return " \"" + path + "\""; };
-    ASSERT_EQ(0u, run_counts(quoted(sample) + " --filter Age=30-39 --filter \"Sex=Female\" --output" + quoted(table),
-                             &out, &err)) << err;
+    std::string table = work_path("survey.csv");
+    ASSERT_EQ(0u, run_counts(quoted(sample) + " --filter Age=30-39 --filter \"Sex=Female\" --compare each --output" +
+                                 quoted(table), &out, &err)) << err;
     EXPECT_EQ("", out + err);
     std::string whole = text_of(table);
     EXPECT_EQ(0u, whole.find(std::string(counts_table_header) + "\r\n"));

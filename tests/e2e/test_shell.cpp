@@ -121,8 +121,9 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
         {"Edit", {{"Copy Map\tCtrl+C", 60}, {"Copy Counts\tCtrl+Shift+C", 61}}},
         {"Location", {{"Default Location", 21}, {"Saved Location", 22}, {"Survey Area", 51}}},
         {"Question", {{"Default Question", 41}, {"Saved Question", 42}, {"", 0},
-                      {"Bars: Count", 52}, {"Bars: Share of Area", 53}, {"", 0},
-                      {"Color: Plain", 56}, {"Color: Above or Below Average", 57}}},
+                      {"Bars: Count", 52}, {"Bars: Share of Area", 53}, {"Bars: Smoothed Share", 58}, {"", 0},
+                      {"Color: Plain", 56}, {"Color: Above or Below Average", 57}, {"", 0},
+                      {"Compare: All Areas Together", 62}, {"Compare: Each Area Alone", 63}}},
         {"Demographics", {{"Default Demographics", 31}, {"Saved Demographics", 32}}},
         {"Panel", {{"Show GIS Panel", 14}, {"Show Demographics Panel", 11},
                    {"Show Question Panel", 12}, {"Show Info Panel", 13}, {"Show Areas Panel", 55},
@@ -142,9 +143,15 @@ TEST_F(Shell, MenuBarHoldsEveryItemInOrder)
             EXPECT_EQ(expected[p].items[i].id, GetMenuItemID(popup, (int)i));
         }
     }
-    // At start the bars count respondents in plain grey and the legend shows.
-    for (UINT id : {52u, 53u, 54u, 56u, 57u})
-        EXPECT_EQ(id != 53 && id != 57, (GetMenuState(bar, id, MF_BYCOMMAND) & MF_CHECKED) != 0) << id;
+    // At start the bars count respondents in plain grey, the areas are
+    // compared together and the legend shows; each choice moves its mark.
+    for (const std::string &checked : {"52 54 56 62", "54 56 58 63"}) {
+        for (UINT id : {52u, 53u, 54u, 56u, 57u, 58u, 62u, 63u})
+            EXPECT_EQ(checked.find(std::to_string(id)) != std::string::npos,
+                      (GetMenuState(bar, id, MF_BYCOMMAND) & MF_CHECKED) != 0) << id;
+        send_command(CMD_BARS_SMOOTHED);
+        send_command(CMD_COMPARE_ALONE);
+    }
 }
 
 TEST_F(Shell, EachDialogHasItsCaptionAndStartVisibility)
@@ -363,6 +370,20 @@ TEST_F(Shell, SelectedZipLeavesOtherBarsTranslucent)
                 near_colour(pixel_at(frame, {zip_longitude(5), zip_latitude(5), 2.0f}), bar_top_grey));
     send_command(CMD_COLOR_PLAIN);
     EXPECT_TRUE(near_colour(pixel_at(read_frame(), selected), bar_top_grey));
+
+    // The sample's 77006 (9 of 22) lies below the 69.8% average alone, 77045
+    // (16 of 17) above it; neither does among all 116 areas.
+    answer_file_dialog(source_path("data/samples/sample-survey.qvd"));
+    send_command(CMD_LOAD_DATA);
+    send_command(CMD_COLOR_AVERAGE);
+    set_view(400.0f, 0.0f, 0.0f, 23);
+    const Vec3 below = {zip_longitude(6), zip_latitude(6), 9.0f}, above = {zip_longitude(45), zip_latitude(45), 16.0f};
+    for (int alone : {1, 0}) {
+        send_command(alone ? CMD_COMPARE_ALONE : CMD_COMPARE_TOGETHER);
+        frame = read_frame();
+        EXPECT_TRUE(near_colour(pixel_at(frame, below), alone ? purple : bar_top_grey) &&
+                    near_colour(pixel_at(frame, above), alone ? orange : bar_top_grey)) << alone;
+    }
 }
 
 TEST_F(Shell, LoadDataThroughTheOpenDialog)

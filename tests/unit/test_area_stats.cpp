@@ -6,8 +6,11 @@
 
 #include "stats/area_list.h"
 #include "stats/readout.h"
+#include "survey/outside_zips.h"
 
 #include <gtest/gtest.h>
+
+#include <math.h>
 
 #include <algorithm>
 #include <string>
@@ -19,6 +22,7 @@ namespace {
 // reference values (43 of 58: 61.62% to 83.65%; 0 of 5: to 43.45%; 5 of 5:
 // from 56.55%; 1 of 32: 0.55% to 15.74%), n = 1, and the comparison with
 // the average of 921 of 1,320 (69.77%); a base of 1 to 29 is few, none is not.
+// Alone, an area is compared by its interval as it always was.
 TEST(AreaStats, RowsCompareEachIntervalWithTheAverage)
 {
     const struct {
@@ -43,6 +47,7 @@ TEST(AreaStats, RowsCompareEachIntervalWithTheAverage)
         result.bases[4] = c.base;
         result.counts[4] = c.matching;
         AreaRow row;
+        compare_areas(&result, COMPARE_ALONE);
         area_row_of_index(&result, 4, &row);
         char texts[3][16];
         const float values[3] = {row.low, row.high, row.difference};
@@ -63,11 +68,80 @@ TEST(AreaStats, RowsCompareEachIntervalWithTheAverage)
         result = {};
         result.filtered = result.bases[5] = 30;
         result.total = result.counts[5] = everyone;
+        compare_areas(&result, COMPARE_ALONE);
         AreaRow row;
         area_row_of_index(&result, 5, &row);
         EXPECT_EQ(COMPARED_NOT_DIFFERENT, row.compared) << everyone;
     }
     EXPECT_EQ(0.0, average_share(&(result = {})));
+}
+
+// Every area with respondents, those off the map too, tested and adjusted
+// together, and smoothed.  By hand for the first: s^2 = (10 x 0.3^2 + 40 x
+// 0.25^2 + 1 x 0.5^2 + 49 x (15/98)^2) / 100 = 0.04798 about the average of
+// 50%, phi = s^2 - 0.25 / (100 / 4) = 0.03798, so 2 of 10 weighs w = phi /
+// (phi + 0.25 / 10) = 0.603: 0.603 x 20% + 0.397 x 50% = 31.91%.
+TEST(AreaStats, AreasComparedTogetherAndSmoothed)
+{
+    const int ND = COMPARED_NOT_DIFFERENT;
+    struct Area {
+        OutsideZip zip;  // code, base, matching
+        const char *smoothed;
+        double z, p_all;
+        int together, alone;
+    };
+    const std::vector<Area> cases[] = {
+        {{{99, 49, 17}, "36.51%", -2.142857, 0.0642491, ND, COMPARED_BELOW},
+         {{77600, 1, 1}, "56.59%", 1.0, 0.317311, ND, ND},
+         {{77601, 0, 0}, "", 0.0, 0.0, COMPARED_NONE, COMPARED_NONE},
+         {{77602, 10, 2}, "31.91%", -1.897367, 0.0770394, ND, ND},
+         {{77603, 40, 30}, "71.47%", 3.162278, 0.00626161, COMPARED_ABOVE, COMPARED_ABOVE}},
+        // One area is its own average.
+        {{{77610, 8, 3}, "37.50%", 0.0, 1.0, ND, ND}},
+        // Shares all equal: no spread beyond chance, nothing to smooth.
+        {{{99, 10, 5}, "50.00%", 0.0, 1.0, ND, ND}, {{80000, 4, 2}, "50.00%", 0.0, 1.0, ND, ND}},
+        // No one and everyone: an average of 0 or 1 admits no test.
+        {{{99, 5, 0}, "0.00%", 0.0, 1.0, ND, ND}, {{77600, 3, 0}, "0.00%", 0.0, 1.0, ND, ND}},
+        {{{99, 5, 5}, "100.00%", 0.0, 1.0, ND, ND}, {{77600, 3, 3}, "100.00%", 0.0, 1.0, ND, ND}},
+    };
+    for (const auto &areas : cases) {
+        std::vector<OutsideZip> zips;
+        TallyResult result = {};
+        int32_t tested = 0;
+        for (const Area &a : areas) {
+            zips.push_back(a.zip);
+            result.filtered += a.zip.base;
+            result.total += a.zip.count;
+            tested += a.zip.base > 0;
+        }
+        result.outside = zips.data();
+        result.outside_count = (int32_t)zips.size();
+        for (int mode : {COMPARE_TOGETHER, COMPARE_ALONE}) {
+            ASSERT_EQ(1, compare_areas(&result, mode));
+            EXPECT_EQ(tested, area_comparison()->areas);
+            AreaCursor cursor;
+            start_area_rows(&cursor, [](int) { return 0; });
+            AreaRow row;
+            for (const Area &a : areas) {
+                ASSERT_TRUE(next_area_row(&result, &cursor, &row) && row.zip_code == a.zip.zip_code);
+                char cells[2][AREA_CELL_BYTES];
+                area_cell(&row, AREA_SMOOTHED, cells[0], sizeof cells[0]);
+                area_cell(&row, AREA_NOTE, cells[1], sizeof cells[1]);
+                EXPECT_EQ(a.smoothed, std::string(cells[0])) << a.zip.zip_code;
+                EXPECT_TRUE(fabs(a.z - row.z) < 1e-6 && fabs(a.p_all - row.p_all) < 1e-6) << a.zip.zip_code;
+                EXPECT_EQ(std::make_pair(mode == COMPARE_TOGETHER ? a.together : a.alone, a.alone),
+                          std::make_pair(row.compared, row.alone)) << a.zip.zip_code;
+                std::string note = mode == COMPARE_TOGETHER ? "not different once all 4 areas are compared" : "below";
+                EXPECT_TRUE(a.together == a.alone || note == cells[1]) << cells[1];
+            }
+        }
+    }
+    // Benjamini and Hochberg's example: p = 0.01, 0.04, 0.03, 0.005, 0.2
+    // adjust to 0.025, 0.05, 0.05, 0.025, 0.2: four discoveries at 5%.
+    int discoveries = 0;
+    for (double p_all : {0.025, 0.05, 0.05, 0.025, 0.2})
+        discoveries += compare_together(-1.0, p_all) == COMPARED_BELOW;
+    EXPECT_EQ(4, discoveries);
 }
 
 // Rows of zips 77002.. over the average of 690 of 1,000 (69.0%).
@@ -80,6 +154,9 @@ std::vector<AreaRow> rows_of(const std::vector<std::pair<int32_t, int32_t>> &bas
     for (size_t i = 0; i < bases_and_counts.size(); i++) {
         result.bases[2 + i] = bases_and_counts[i].first;
         result.counts[2 + i] = bases_and_counts[i].second;
+    }
+    compare_areas(&result, COMPARE_ALONE);
+    for (size_t i = 0; i < bases_and_counts.size(); i++) {
         rows.emplace_back();
         area_row_of_index(&result, (int)(2 + i), &rows.back());
     }
@@ -98,6 +175,8 @@ TEST(AreaList, RowsSortAsNumbersEitherWayWithoutAShareLast)
         {AREA_SHARE, 1, {77003, 77004, 77006, 77002, 77007, 77005}},
         {AREA_VERSUS_AVERAGE, 1, {77003, 77004, 77006, 77002, 77007, 77005}},
         {AREA_NOTE, 0, {77006, 77007, 77002, 77004, 77003, 77005}},
+        {AREA_Z, 0, {77007, 77006, 77002, 77004, 77003, 77005}},
+        {AREA_P_ALL, 1, {77003, 77004, 77002, 77006, 77007, 77005}},
     };
     for (const auto &c : cases) {
         std::vector<AreaRow> sorted = rows;

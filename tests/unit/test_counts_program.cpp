@@ -3,6 +3,7 @@
 // failures.
 #include "cli/counts_program.h"
 
+#include "stats/area_stats.h"
 #include "stats/breakdown_text.h"
 #include "stats/whole_survey.h"
 #include "survey/catalogue.h"
@@ -30,13 +31,14 @@ namespace {
 const std::string sample = std::string(QUORVEL_SOURCE_DIR) + "/data/samples/sample-survey.qvd";
 typedef std::vector<const char *> Args;
 
-// The tally of one question's answer, as the window counts it.
+// The tally of one question's answer, as the window counts and compares it.
 const TallyResult *tally_of(int question, int answer, const int32_t filters[DEMOGRAPHIC_FIELDS])
 {
     set_question_answer(question_field(question), catalogue_entry(question)->answers[answer].code);
     set_demographic_filters(filters);
     clear_tally();
     tally_records();
+    compare_areas(tally_result(), COMPARE_TOGETHER);
     return tally_result();
 }
 
@@ -90,11 +92,12 @@ TEST(CountsArguments, QuestionsAnswersAndFiltersByNameTextOrCode)
         int question, answer;
         std::vector<std::pair<int, int32_t>> filters;  // filter, code
         const char *output = nullptr, *data = nullptr;  // data null: the first argument
+        int compare = COMPARE_TOGETHER;
         int by = COUNTS_NO_BREAKDOWN;
         int32_t zip_code = 0;
     } cases[] = {
         {{"s.qvd"}, -1, -1, {}},
-        {{"S.CSV", "--question", "q34a"}, 22, -1, {}},
+        {{"S.CSV", "--question", "q34a", "--compare", "Each"}, 22, -1, {}, nullptr, nullptr, COMPARE_ALONE},
         {{"s.qvd", "--question=Q10", "--answer", "2"}, 0, 1, {}},
         {{"s.qvd", "--answer", "home or apartment of a friend or family member", "--question", "Q10"}, 0, 1, {}},
         {{"s.qvd", "--question", "Q16", "--answer=10 or more", "--output", "o.csv"}, 4, 9, {}, "o.csv"},
@@ -106,11 +109,11 @@ TEST(CountsArguments, QuestionsAnswersAndFiltersByNameTextOrCode)
         {{"--", "-s.qvd"}, -1, -1, {}, nullptr, "-s.qvd"},
         {{"s.qvd", "--output", "--help"}, -1, -1, {}, "--help"},
         {{"--output", "--", "--", "-h.csv"}, -1, -1, {}, "--", "-h.csv"},
-        {{"s.qvd", "--by", "income"}, -1, -1, {}, nullptr, nullptr, 7},
-        {{"s.qvd", "--by=q6a", "--zip", "77004", "--filter", "Sex=Male"}, -1, -1, {{3, 1}}, nullptr, nullptr, 4,
-         77004},
-        {{"s.qvd", "--question", "Q20", "--by", "None", "--zip=75201"}, 10, -1, {}, nullptr, nullptr, BY_ANSWERS,
-         75201},
+        {{"s.qvd", "--by", "income"}, -1, -1, {}, nullptr, nullptr, COMPARE_TOGETHER, 7},
+        {{"s.qvd", "--by=q6a", "--zip", "77004", "--filter", "Sex=Male"}, -1, -1, {{3, 1}}, nullptr, nullptr,
+         COMPARE_TOGETHER, 4, 77004},
+        {{"s.qvd", "--question", "Q20", "--by", "None", "--zip=75201"}, 10, -1, {}, nullptr, nullptr,
+         COMPARE_TOGETHER, BY_ANSWERS, 75201},
     };
     for (const auto &c : cases) {
         Args args = c.args;
@@ -126,6 +129,7 @@ TEST(CountsArguments, QuestionsAnswersAndFiltersByNameTextOrCode)
         EXPECT_EQ(COUNTS_RUN, plan.action);
         EXPECT_STREQ(c.data ? c.data : c.args[0], plan.data_path);
         EXPECT_STREQ(c.output, plan.output_path);
+        EXPECT_EQ(c.compare, plan.compare);
         EXPECT_EQ(std::make_pair(c.by, c.zip_code), std::make_pair(plan.by, plan.zip_code)) << args.back();
     }
 }
@@ -336,6 +340,7 @@ TEST(CountsProgram, FailuresSayWhyAndWriteNothing)
         {{kept.c_str(), "--output", upper.c_str()}, COUNTS_WRONG_ARGUMENT, over(kept), 0},
 #endif
         {{q, "--question"}, COUNTS_WRONG_ARGUMENT, "--question needs a value", 0},
+        {{q, "--compare", "both"}, COUNTS_WRONG_ARGUMENT, "--compare is all or each, not \"both\"\n", 0},
         {{q, "--by", "Incomes"}, COUNTS_WRONG_ARGUMENT, "unknown --by \"Incomes\"; the names are none, Age, Sex, "
          "Marital status, Children, # of Children, Race, Hispanic, Income, Education, Veteran, or the fields Q1, "
          "Q2, Q3, Q4, Q5, Q6, Q6A, Q7, Q8, Q9\n", 0},

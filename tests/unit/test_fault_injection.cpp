@@ -5,6 +5,7 @@
 // of the user's that carries the temporary file's name is never touched.
 #include "gis/bmp.h"
 #include "gis/png.h"
+#include "stats/area_stats.h"
 #include "stats/counts_file.h"
 #include "survey/csv_file.h"
 #include "survey/data_stream.h"
@@ -83,7 +84,8 @@ const Writer writers[] = {
     { "write_csv_records, records", "some.csv", [] { fill_store(4); }, write_csv_records },
     { "write_csv_records, several blocks", "many.csv", [] { fill_store(3000); },
       write_csv_records },
-    { "write_counts_table", "counts.csv", [] { fill_store(4); clear_tally(); tally_records(); },
+    { "write_counts_table", "counts.csv",
+      [] { fill_store(4); clear_tally(); tally_records(); compare_areas(tally_result(), COMPARE_TOGETHER); },
       [](const char *path) { return write_counts_table(path, tally_query(), tally_result()); } },
 };
 

@@ -2,6 +2,9 @@
 // legend's lines with the filters in words, and one area's readout.
 #include "stats/readout.h"
 
+#include "stats/area_stats.h"
+#include "survey/outside_zips.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -83,8 +86,20 @@ TEST(Readout, PercentsReadTheSameEverywhere)
         format_percent_value(c.value, c.decimals, c.sign, text, sizeof text);
         EXPECT_STREQ(c.text, text) << c.value;
     }
+    // p-values as printf's %.4g writes them, from 1 down to 1e-300, through
+    // every power of ten and the roundings up to the next.
+    std::vector<double> p_values = {0.099996, 0.99996, 0.00099996, 0.0001, 0.0};
+    for (double p = 1.0; p > 1e-300; p *= 0.9871)
+        p_values.push_back(p);
+    for (double p : p_values) {
+        char text[32], reference[32];
+        format_p_value(p, text, sizeof text);
+        snprintf(reference, sizeof reference, "%.4g", p);
+        ASSERT_STREQ(reference, text) << p;
+    }
 }
 
+// The legend's lines, and the readout of an area whatever the bars show.
 TEST(Readout, LegendLinesAndAreaReadout)
 {
     TallyResult result = {};
@@ -93,31 +108,39 @@ TEST(Readout, LegendLinesAndAreaReadout)
     result.records = 1234567;
     result.counts[4] = 43;
     result.bases[4] = 58;
+    result.counts[9] = 193;
+    result.bases[9] = 300;
     const std::string count_scale = "921 of 1,234,567 respondents match; bars: one block per respondent";
+    const std::string filtered = "921 of 1,320 respondents passing the filters match (1,234,567 loaded); bars: ";
     struct Case {
         TallyQuery query;
         int mode, colors, selected;
         std::vector<std::string> lines;
     } cases[] = {
-        {query_of(Q10, 1), BARS_COUNT, COLORS_PLAIN, -1,
+        // Smoothed, compared each alone.
+        {query_of(Q10, 1), BARS_SMOOTHED, COLORS_AVERAGE, -1,
          {"Q10: In which of the following are you currently staying?",
-          "Answer: own home or apartment", "Respondents: all", count_scale}},
+          "Answer: own home or apartment", "Respondents: all",
+          "921 of 1,234,567 respondents match; bars: share of the area's respondents, smoothed toward the "
+          "average where few answered",
+          "orange: above the 69.8% average (each area alone, 95% interval); purple: below"}},
         // Filters in the panel's order, whatever their fields' order.
         {query_of(Q10, 4, {{7, 2}, {6, 11}, {3, 2}, {1, 9}, {0, 1}}), BARS_SHARE, COLORS_AVERAGE, 4,
          {"Q10: In which of the following are you currently staying?", "Answer: shelter",
           "Respondents: Age 18-29, Sex Female, # of Children None, Race No answer, Refused, "
           "Income $1,000 - $10,000",
-          "921 of 1,234,567 respondents match; bars: one block per 5% of the area's respondents",
+          filtered + "one block per 5% of the area's respondents",
           "Faint bars: fewer than 5 respondents in the area",
-          "orange: above the 69.8% average (95% interval); purple: below",
+          "orange: above the 69.8% average (2 areas compared together, 5% false discoveries); purple: below",
           "Selected: 77004, 43 (4.67%); 43 of 58 in the area (74.14%)"}},
         // A code no list offers is shown as it is.
         {query_of(Q38, 99, {{0, 17}}), BARS_COUNT, COLORS_PLAIN, 0,
          {"Q38: Your City Council District Member is?", "Answer: No answer/Refused",
-          "Respondents: Age 17", count_scale, "Selected: 77000, 0 (0.00%)"}},
+          "Respondents: Age 17", filtered + "one block per respondent", "Selected: 77000, 0 (0.00%)"}},
         {query_of(-1, 0), BARS_COUNT, COLORS_PLAIN, 599, {"Any question", "Answer: any", "Respondents: all", count_scale}},
     };
     for (const Case &c : cases) {
+        compare_areas(&result, c.mode == BARS_SMOOTHED ? COMPARE_ALONE : COMPARE_TOGETHER);
         LegendText legend;
         build_legend(&c.query, &result, c.mode, 1, c.colors, c.selected, &legend);
         EXPECT_EQ(c.lines, std::vector<std::string>(legend.line, legend.line + legend.line_count));
@@ -129,29 +152,36 @@ TEST(Readout, LegendLinesAndAreaReadout)
     build_legend(&cases[1].query, &result, BARS_SHARE, 20000, COLORS_AVERAGE, 4, &scaled);
     EXPECT_EQ(cases[1].lines[3], scaled.line[3]);
 
-    // The interval against the average, where the area has respondents.
+    // The share, its interval and the smoothed share over these four areas.
+    // 77009's interval (z = -2.05) excludes the average, but its adjusted
+    // p-value, 0.0536, does not set it apart among all four.
     result.counts[6] = result.bases[6] = result.bases[7] = 29;
     result.counts[7] = 1;
     const struct {
-        int mode, index;
+        int index;
         const char *text;
     } readouts[] = {
-        {BARS_COUNT, 4, "77004: 43 of 921 matching (4.67%)\r\n"
-                        "95% interval 61.6\x96" "83.7%; not different from the 69.8% average"},
-        {BARS_COUNT, 6, "77006: 29 of 921 matching (3.15%)\r\n"
-                        "95% interval 88.3\x96" "100.0%; above the 69.8% average\r\nfew respondents"},
-        {BARS_COUNT, 7, "77007: 1 of 921 matching (0.11%)\r\n"
-                        "95% interval 0.6\x96" "17.2%; below the 69.8% average\r\nfew respondents"},
-        {BARS_COUNT, 8, "77008: 0 of 921 matching (0.00%)"},
+        {4, "77004: 43 of 921 matching (4.67% of all matching)\r\n"
+            "43 of 58 respondents in the area (74.14%), 95% interval 61.6\x96" "83.7%\r\n"
+            "smoothed 73.8%; not different from the 69.8% average"},
+        {6, "77006: 29 of 921 matching (3.15% of all matching)\r\n"
+            "29 of 29 respondents in the area (100.00%), 95% interval 88.3\x96" "100.0%\r\n"
+            "smoothed 95.1%; above the 69.8% average\r\nfew respondents"},
+        {7, "77007: 1 of 921 matching (0.11% of all matching)\r\n"
+            "1 of 29 respondents in the area (3.45%), 95% interval 0.6\x96" "17.2%\r\n"
+            "smoothed 14.2%; below the 69.8% average\r\nfew respondents"},
+        {9, "77009: 193 of 921 matching (20.96% of all matching)\r\n"
+            "193 of 300 respondents in the area (64.33%), 95% interval 58.8\x96" "69.5%\r\n"
+            "smoothed 64.4%; not different once all 4 areas are compared"},
+        {8, "77008: 0 of 921 matching (0.00% of all matching)"},
     };
     char text[READOUT_BYTES];
+    compare_areas(&result, COMPARE_TOGETHER);
     for (const auto &r : readouts) {
-        area_readout(&result, r.mode, r.index, text, sizeof text);
+        area_readout(&result, r.index, text, sizeof text);
         EXPECT_STREQ(r.text, text);
     }
-    result.total = 0;
-    area_readout(&result, BARS_SHARE, 5, text, sizeof text);
-    EXPECT_STREQ("77005: 0 of 0 matching (0.00%)\r\n0 of 0 respondents in the area (0.00%)", text);
+    EXPECT_NEAR(20 * 0.73751186, bar_height(&result, BARS_SMOOTHED, 1, 4), 1e-5);
 
     // Before any data, the count line says how to get some; after a file
     // without respondents, loaded as an empty data set, that one was loaded.
@@ -165,8 +195,16 @@ TEST(Readout, LegendLinesAndAreaReadout)
     build_legend(&cases[0].query, &result, BARS_COUNT, 1, COLORS_PLAIN, -1, &empty);
     EXPECT_STREQ("The loaded survey holds no respondents", empty.line[3]);
     store_release();
-    // A count refused for want of memory says so rather than show nothing.
+    // A count or comparison refused for want of memory says so.
     result.records = 5;
+    const OutsideZip outside[] = {{99, 1, 0}, {77600, 1, 1}};
+    result.outside = outside;
+    result.outside_count = 2;
+    limit_outside_zips(1);
+    EXPECT_EQ(0, compare_areas(&result, COMPARE_TOGETHER));
+    limit_outside_zips(0);
+    build_legend(&cases[0].query, &result, BARS_COUNT, 1, COLORS_AVERAGE, -1, &empty);
+    EXPECT_STREQ("Not compared: no memory left for the zip codes outside the map", empty.line[4]);
     result.refused = 1;
     build_legend(&cases[0].query, &result, BARS_COUNT, 1, COLORS_PLAIN, -1, &empty);
     EXPECT_STREQ("Not counted: no memory left for the zip codes outside the map", empty.line[3]);
