@@ -145,8 +145,7 @@ void describe_area(const TallyResult *result, int32_t zip_code, int index, int32
     ShareInterval interval;
     if (!wilson_interval(matching, base, &interval))
         return;
-    row->low = (float)(interval.low * 100.0);
-    row->high = (float)(interval.high * 100.0);
+    interval_percents(&interval, &row->low, &row->high);
     // "vs average" is the difference of the two percents shown beside it;
     // whether the area differs is a statistic, judged on exact proportions.
     row->difference = row->share - row->average;
@@ -189,6 +188,12 @@ int wilson_interval(int32_t k, int32_t n, ShareInterval *interval)
     interval->low = k == 0 ? 0.0 : centre - half;
     interval->high = k == n ? 1.0 : centre + half;
     return 1;
+}
+
+void interval_percents(const ShareInterval *interval, float *low, float *high)
+{
+    *low = (float)(interval->low * 100.0);
+    *high = (float)(interval->high * 100.0);
 }
 
 int compare_together(double z, double p_all)

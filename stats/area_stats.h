@@ -47,6 +47,8 @@ struct ShareInterval {
 // The Wilson score interval of k of n; 1, or 0 when n is not positive or
 // k lies outside 0..n.
 int wilson_interval(int32_t k, int32_t n, ShareInterval *interval);
+// An interval in percent, single precision as every percent shown.
+void interval_percents(const ShareInterval *interval, float *low, float *high);
 // Where the interval lies against an average proportion (Comparison).
 int compare_with_average(const ShareInterval *interval, double average);
 // "above", "below", "not different", or "" for COMPARED_NONE.

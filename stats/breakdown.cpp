@@ -8,88 +8,80 @@
 
 namespace {
 
-enum { LOOKED_UP_CODES = 128 };  // every answer and group code is below this
-
-// Per question and per list, code -> answer slot or group position; codes
-// are small but not dense (9 and 99 mean no answer).
-uint8_t answer_slot[CATALOGUE_SIZE][LOOKED_UP_CODES];
+// Per list, code -> group position, 0 for a code no group has: every
+// list code is below LOOKED_UP_CODES.
 uint8_t group_slot[DEMOGRAPHIC_LISTS][LOOKED_UP_CODES];
-int8_t asked_field[CATALOGUE_SIZE];
-int slots_built;
+static_assert(MAX_DEMOGRAPHIC_CHOICES < 256, "a group's position fits a lookup byte");
+int groups_built;
 
 // Per group, every question's answers: a record adds to one group's block
 // alone, so its 34 counts stay in cache.
 int32_t survey_cells[CROSSTAB_GROUPS][CATALOGUE_SIZE][CROSSTAB_ANSWERS];
 
-void build_slots(void)
+void build_group_slots(void)
 {
-    if (slots_built)
+    if (groups_built)
         return;
-    memset(answer_slot, CROSSTAB_OTHER, sizeof answer_slot);
-    for (int q = 0; q < CATALOGUE_SIZE; q++) {
-        const QuestionEntry *entry = catalogue_entry(q);
-        for (int a = 0; a < entry->answer_count; a++)
-            answer_slot[q][entry->answers[a].code] = (uint8_t)a;
-        asked_field[q] = (int8_t)question_field(q);
-    }
     for (int n = 0; n < DEMOGRAPHIC_LISTS; n++) {
         const DemographicList *list = demographic_list(n);
         for (int c = 1; c < list->choice_count; c++)
             group_slot[n][list->codes[c]] = (uint8_t)c;
     }
-    slots_built = 1;
-}
-
-int answer_of(int question, int32_t code)
-{
-    return (uint32_t)code < LOOKED_UP_CODES ? answer_slot[question][code] : (int)CROSSTAB_OTHER;
+    groups_built = 1;
 }
 
 // What a record must hold to be in the scope: the filters in effect and
-// the zip code, as fields and codes.  The group field is 0 by answers, a
-// code every group table maps to position 0.
-struct Conditions {
-    int field[DEMOGRAPHIC_FIELDS + 1];
-    int32_t code[DEMOGRAPHIC_FIELDS + 1];
-    int count;
+// the zip code.  By answers every record is in group 0, where a list puts
+// the codes none of its groups has.
+struct Scope {
+    RecordConditions conditions;
     int group_field;
-    const uint8_t *groups;  // code -> position; null by answers
+    const uint8_t *groups;  // the list's group_slot; null by answers
 };
 
-int read_scope(const BreakdownScope *scope, Conditions *conditions)
+int read_scope(const BreakdownScope *scope, Scope *reading)
 {
-    if (scope->by != BY_ANSWERS && !demographic_list(scope->by))
+    const DemographicList *list = demographic_list(scope->by);
+    if (scope->by != BY_ANSWERS && !list)
         return 0;
-    build_slots();
-    conditions->count = 0;
-    for (int f = 0; f < DEMOGRAPHIC_FIELDS; f++) {
-        if (scope->filters[f] != 0) {
-            conditions->field[conditions->count] = FIRST_DEMOGRAPHIC_FIELD + f;
-            conditions->code[conditions->count++] = scope->filters[f];
+    build_group_slots();
+    list_filter_conditions(scope->filters, &reading->conditions);
+    if (scope->zip_code != 0)
+        add_condition(&reading->conditions, Q32, scope->zip_code);
+    reading->group_field = list ? FIRST_DEMOGRAPHIC_FIELD + list->filter : 0;
+    reading->groups = list ? group_slot[scope->by] : nullptr;
+    return 1;
+}
+
+int in_scope(const Scope *reading, const int32_t *fields)
+{
+    return record_meets(&reading->conditions, fields, 0, reading->conditions.count);
+}
+
+int group_of(const Scope *reading, const int32_t *fields)
+{
+    uint32_t code = (uint32_t)fields[reading->group_field];
+    return reading->groups && code < LOOKED_UP_CODES ? reading->groups[code] : 0;
+}
+
+// A table's sums: each group's respondents, position 0 among them, each
+// answer's over every group, and everyone's.
+struct Margins {
+    int32_t group[CROSSTAB_GROUPS];
+    int32_t answer[CROSSTAB_ANSWERS];
+    int32_t total;
+};
+
+void add_up(const Crosstab *table, Margins *margins)
+{
+    memset(margins, 0, sizeof *margins);
+    for (int g = 0; g < CROSSTAB_GROUPS; g++) {
+        for (int a = 0; a < CROSSTAB_ANSWERS; a++) {
+            margins->group[g] += table->cells[g][a];
+            margins->answer[a] += table->cells[g][a];
         }
+        margins->total += margins->group[g];
     }
-    if (scope->zip_code != 0) {
-        conditions->field[conditions->count] = Q32;
-        conditions->code[conditions->count++] = scope->zip_code;
-    }
-    conditions->groups = scope->by == BY_ANSWERS ? nullptr : group_slot[scope->by];
-    conditions->group_field =
-        scope->by == BY_ANSWERS ? 0 : FIRST_DEMOGRAPHIC_FIELD + demographic_list(scope->by)->filter;
-    return 1;
-}
-
-int in_scope(const Conditions *conditions, const int32_t *fields)
-{
-    for (int k = 0; k < conditions->count; k++)
-        if (fields[conditions->field[k]] != conditions->code[k])
-            return 0;
-    return 1;
-}
-
-int group_of(const Conditions *conditions, const int32_t *fields)
-{
-    uint32_t code = (uint32_t)fields[conditions->group_field];
-    return conditions->groups && code < LOOKED_UP_CODES ? conditions->groups[code] : 0;
 }
 
 void describe_row(int kind, int position, int32_t respondents, int32_t matching, BreakdownRow *row)
@@ -103,10 +95,8 @@ void describe_row(int kind, int position, int32_t respondents, int32_t matching,
     row->few = respondents < FEW_RESPONDENTS;
     row->compared = COMPARED_NONE;
     ShareInterval interval;
-    if (wilson_interval(matching, respondents, &interval)) {
-        row->low = (float)(interval.low * 100.0);
-        row->high = (float)(interval.high * 100.0);
-    }
+    if (wilson_interval(matching, respondents, &interval))
+        interval_percents(&interval, &row->low, &row->high);
 }
 
 // Each group with respondents against the All row as the areas are
@@ -143,30 +133,26 @@ void compare_groups(Breakdown *breakdown)
 // and the answers any of them gave.  Its p-value holds when few expected
 // counts are small: W. G. Cochran (1954), Biometrics 10: 417-451, asks
 // that none be under 1 and no more than a fifth under 5.
-void test_independence(const Crosstab *table, int group_count, Breakdown *breakdown)
+void test_independence(const Crosstab *table, const Margins *margins, int group_count, Breakdown *breakdown)
 {
-    int32_t group_total[CROSSTAB_GROUPS] = {}, answer_total[CROSSTAB_ANSWERS] = {}, n = 0;
-    for (int g = 1; g < group_count; g++) {
-        for (int a = 0; a < CROSSTAB_ANSWERS; a++) {
-            group_total[g] += table->cells[g][a];
-            answer_total[a] += table->cells[g][a];
-        }
-        n += group_total[g];
-    }
+    // Position 0 holds the codes no group has: they stay out of the test.
+    int32_t answer_total[CROSSTAB_ANSWERS], n = margins->total - margins->group[0];
     int groups = 0, answers = 0;
     for (int g = 1; g < group_count; g++)
-        groups += group_total[g] > 0;
-    for (int a = 0; a < CROSSTAB_ANSWERS; a++)
+        groups += margins->group[g] > 0;
+    for (int a = 0; a < CROSSTAB_ANSWERS; a++) {
+        answer_total[a] = margins->answer[a] - table->cells[0][a];
         answers += answer_total[a] > 0;
+    }
     if (groups < 2 || answers < 2)
         return;
     double sum = 0.0;
     int small = 0, below_one = 0;
     for (int g = 1; g < group_count; g++) {
         for (int a = 0; a < CROSSTAB_ANSWERS; a++) {
-            if (group_total[g] == 0 || answer_total[a] == 0)
+            if (margins->group[g] == 0 || answer_total[a] == 0)
                 continue;
-            double expected = (double)group_total[g] * (double)answer_total[a] / (double)n;
+            double expected = (double)margins->group[g] * (double)answer_total[a] / (double)n;
             double off = (double)table->cells[g][a] - expected;
             sum += off * off / expected;
             small += expected < 5.0;
@@ -185,16 +171,17 @@ void test_independence(const Crosstab *table, int group_count, Breakdown *breakd
 int count_crosstab(const BreakdownScope *scope, int question, Crosstab *table)
 {
     memset(table, 0, sizeof *table);
-    Conditions conditions;
-    if (!catalogue_entry(question) || !read_scope(scope, &conditions))
+    Scope reading;
+    if (!catalogue_entry(question) || !read_scope(scope, &reading))
         return 0;
-    const int field = asked_field[question];
+    const AnswerLookup *lookup = answer_lookup();
+    const int field = lookup->field[question];
     const RespondentRecord *records = record_data();
     int32_t count = record_count();
     for (int32_t r = 0; r < count; r++) {
         const int32_t *fields = records[r].field;
-        if (in_scope(&conditions, fields))
-            table->cells[group_of(&conditions, fields)][answer_of(question, fields[field])]++;
+        if (in_scope(&reading, fields))
+            table->cells[group_of(&reading, fields)][looked_up_answer(lookup, question, fields[field])]++;
     }
     return 1;
 }
@@ -202,18 +189,19 @@ int count_crosstab(const BreakdownScope *scope, int question, Crosstab *table)
 int count_survey_crosstabs(const BreakdownScope *scope)
 {
     memset(survey_cells, 0, sizeof survey_cells);
-    Conditions conditions;
-    if (!read_scope(scope, &conditions))
+    Scope reading;
+    if (!read_scope(scope, &reading))
         return 0;
+    const AnswerLookup *lookup = answer_lookup();
     const RespondentRecord *records = record_data();
     int32_t count = record_count();
     for (int32_t r = 0; r < count; r++) {
         const int32_t *fields = records[r].field;
-        if (!in_scope(&conditions, fields))
+        if (!in_scope(&reading, fields))
             continue;
-        int32_t(*answers)[CROSSTAB_ANSWERS] = survey_cells[group_of(&conditions, fields)];
+        int32_t(*answers)[CROSSTAB_ANSWERS] = survey_cells[group_of(&reading, fields)];
         for (int q = 0; q < CATALOGUE_SIZE; q++)
-            answers[q][answer_of(q, fields[asked_field[q]])]++;
+            answers[q][looked_up_answer(lookup, q, fields[lookup->field[q]])]++;
     }
     return 1;
 }
@@ -240,27 +228,21 @@ int make_breakdown(const BreakdownScope *scope, int question, int answer, const 
     breakdown->scope = *scope;
     breakdown->question = question;
     breakdown->answer = answer;
-    int32_t group_total[CROSSTAB_GROUPS] = {}, answer_total[CROSSTAB_ANSWERS] = {}, total = 0;
-    for (int g = 0; g < CROSSTAB_GROUPS; g++) {
-        for (int a = 0; a < CROSSTAB_ANSWERS; a++) {
-            group_total[g] += table->cells[g][a];
-            answer_total[a] += table->cells[g][a];
-        }
-        total += group_total[g];
-    }
+    Margins margins;
+    add_up(table, &margins);
     BreakdownRow *rows = breakdown->rows;
     if (!list) {
         for (int a = 0; a < entry->answer_count; a++)
-            describe_row(ROW_ANSWER, a, total, answer_total[a], &rows[breakdown->row_count++]);
-        if (answer_total[CROSSTAB_OTHER] > 0)
-            describe_row(ROW_OTHER_CODES, CROSSTAB_OTHER, total, answer_total[CROSSTAB_OTHER],
+            describe_row(ROW_ANSWER, a, margins.total, margins.answer[a], &rows[breakdown->row_count++]);
+        if (margins.answer[CROSSTAB_OTHER] > 0)
+            describe_row(ROW_OTHER_CODES, CROSSTAB_OTHER, margins.total, margins.answer[CROSSTAB_OTHER],
                          &rows[breakdown->row_count++]);
         return 1;
     }
-    describe_row(ROW_ALL, 0, total, answer_total[answer], &rows[breakdown->row_count++]);
+    describe_row(ROW_ALL, 0, margins.total, margins.answer[answer], &rows[breakdown->row_count++]);
     for (int g = 1; g < list->choice_count; g++)
-        describe_row(ROW_GROUP, g, group_total[g], table->cells[g][answer], &rows[breakdown->row_count++]);
+        describe_row(ROW_GROUP, g, margins.group[g], table->cells[g][answer], &rows[breakdown->row_count++]);
     compare_groups(breakdown);
-    test_independence(table, list->choice_count, breakdown);
+    test_independence(table, &margins, list->choice_count, breakdown);
     return 1;
 }

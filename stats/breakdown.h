@@ -17,6 +17,8 @@ enum {
     CROSSTAB_GROUPS = MAX_DEMOGRAPHIC_CHOICES,  // list positions; 0 holds codes no group has
     BREAKDOWN_ROWS = CROSSTAB_ANSWERS           // the answers and "(other codes)", or "All" and the groups
 };
+static_assert(BREAKDOWN_ROWS >= CROSSTAB_ANSWERS && BREAKDOWN_ROWS >= CROSSTAB_GROUPS,
+              "a row for every answer and the other codes, and for All and every group");
 
 // Whose answers are counted and how they are grouped.
 struct BreakdownScope {

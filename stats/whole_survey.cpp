@@ -10,11 +10,8 @@
 
 namespace {
 
-enum {
-    ANSWER_SLOTS = MAX_ANSWERS + 1,  // the question's answers, then every other code
-    OTHER_ANSWER = MAX_ANSWERS,
-    LOOKED_UP_CODES = 128            // every catalogue code is below this
-};
+// The question's answers, then every other code (the lookup's MAX_ANSWERS).
+enum { ANSWER_SLOTS = MAX_ANSWERS + 1 };
 
 // One zip's base and, per question, the count of each of its answers.  A
 // record adds to one block of these alone, so its 34 counts stay in cache.
@@ -32,37 +29,16 @@ ZipTally zips[ZIP_SLOTS];
 int32_t records_counted;
 int32_t filtered_count;
 
-// Per question, answer code -> its position in the question's list, or
-// OTHER_ANSWER for a code the list lacks; codes are small but not dense
-// (9 and 99 mean no answer).
-uint8_t answer_slot[CATALOGUE_SIZE][LOOKED_UP_CODES];
-int8_t asked_field[CATALOGUE_SIZE];
-int slots_built;
-
 // The zip codes outside the table, each with its own tally, and one
 // question and answer's lines of them, handed out by whole_survey_result.
 OutsideZips outside = {sizeof(OutsideTally), nullptr, 0, 0, nullptr};
 OutsideZip *outside_lines;
 
-void build_slots(void)
-{
-    memset(answer_slot, OTHER_ANSWER, sizeof answer_slot);
-    for (int q = 0; q < CATALOGUE_SIZE; q++) {
-        const QuestionEntry *entry = catalogue_entry(q);
-        for (int a = 0; a < entry->answer_count; a++)
-            answer_slot[q][entry->answers[a].code] = (uint8_t)a;
-        asked_field[q] = (int8_t)question_field(q);
-    }
-    slots_built = 1;
-}
-
-void add_record(ZipTally *zip, const int32_t *fields)
+void add_record(const AnswerLookup *lookup, ZipTally *zip, const int32_t *fields)
 {
     zip->base++;
-    for (int q = 0; q < CATALOGUE_SIZE; q++) {
-        uint32_t code = (uint32_t)fields[asked_field[q]];
-        zip->answers[q][code < LOOKED_UP_CODES ? answer_slot[q][code] : (uint8_t)OTHER_ANSWER]++;
-    }
+    for (int q = 0; q < CATALOGUE_SIZE; q++)
+        zip->answers[q][looked_up_answer(lookup, q, fields[lookup->field[q]])]++;
 }
 
 // Room for one line per outside zip code; 1 or 0.
@@ -98,37 +74,25 @@ int fail_for_memory(void)
 
 int count_whole_survey(const int32_t filters[DEMOGRAPHIC_FIELDS])
 {
-    if (!slots_built)
-        build_slots();
     clear_counts();
-    int filter_field[DEMOGRAPHIC_FIELDS];
-    int32_t filter_code[DEMOGRAPHIC_FIELDS];
-    int active = 0;
-    for (int f = 0; f < DEMOGRAPHIC_FIELDS; f++) {
-        if (filters[f] != 0) {
-            filter_field[active] = FIRST_DEMOGRAPHIC_FIELD + f;
-            filter_code[active++] = filters[f];
-        }
-    }
-
+    const AnswerLookup *lookup = answer_lookup();
+    RecordConditions conditions;
+    list_filter_conditions(filters, &conditions);
     const RespondentRecord *records = record_data();
     int32_t count = record_count();
     for (int32_t r = 0; r < count; r++) {
         const int32_t *fields = records[r].field;
-        int k = 0;
-        while (k < active && fields[filter_field[k]] == filter_code[k])
-            k++;
-        if (k < active)
+        if (!record_meets(&conditions, fields, 0, conditions.count))
             continue;
         // Below 77000 the unsigned difference wraps to a huge index.
         uint32_t zip_index = (uint32_t)fields[Q32] - (uint32_t)ZIP_BASE;
         if (zip_index < (uint32_t)ZIP_SLOTS) {
-            add_record(&zips[zip_index], fields);
+            add_record(lookup, &zips[zip_index], fields);
         } else {
             OutsideTally *zip = (OutsideTally *)outside_zip_entry(&outside, fields[Q32]);
             if (!zip)
                 return fail_for_memory();
-            add_record(&zip->tally, fields);
+            add_record(lookup, &zip->tally, fields);
         }
         filtered_count++;
     }

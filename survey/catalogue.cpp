@@ -38,7 +38,7 @@ namespace {
       { "No answer/Refused", 9 } }, 4
 
 // Unused answer slots are zero-initialised by the aggregate.
-const QuestionEntry catalogue[CATALOGUE_SIZE] = {
+constexpr QuestionEntry catalogue[CATALOGUE_SIZE] = {
     { "Q10: In which of the following are you currently staying?", PLACES_STAYED },
     { "Q11: In the past 12 months, in which of the following have you stayed the longest?",
       PLACES_STAYED },
@@ -143,6 +143,20 @@ const QuestionEntry catalogue[CATALOGUE_SIZE] = {
 #undef YES_NO
 #undef YES_NO_DOES_NOT_APPLY
 
+// Each question's answers fit its slots, and their codes a lookup table.
+constexpr int answers_fit(void)
+{
+    for (const QuestionEntry &entry : catalogue) {
+        if (entry.answer_count < 1 || entry.answer_count > MAX_ANSWERS)
+            return 0;
+        for (int a = 0; a < entry.answer_count; a++)
+            if (entry.answers[a].code < 0 || entry.answers[a].code >= LOOKED_UP_CODES)
+                return 0;
+    }
+    return 1;
+}
+static_assert(answers_fit(), "every question has 1 to MAX_ANSWERS answers, coded below LOOKED_UP_CODES");
+
 // Catalogue indices from here on skip the zip code field Q32.
 const int FIRST_INDEX_AFTER_ZIP = 22;
 
@@ -168,4 +182,20 @@ void question_name(int index, char *name, size_t size)
     const char *text = entry ? entry->text : "";
     const char *colon = strchr(text, ':');
     snprintf(name, size, "%.*s", colon ? (int)(colon - text) : (int)strlen(text), text);
+}
+
+const AnswerLookup *answer_lookup(void)
+{
+    static AnswerLookup lookup;
+    static int built;
+    if (!built) {
+        memset(lookup.slot, MAX_ANSWERS, sizeof lookup.slot);
+        for (int q = 0; q < CATALOGUE_SIZE; q++) {
+            lookup.field[q] = (int8_t)question_field(q);
+            for (int a = 0; a < catalogue[q].answer_count; a++)
+                lookup.slot[q][catalogue[q].answers[a].code] = (uint8_t)a;
+        }
+        built = 1;
+    }
+    return &lookup;
 }

@@ -8,7 +8,8 @@ enum {
     CATALOGUE_SIZE = 34,
     MAX_ANSWERS = 13,
     QUESTION_TEXT_BYTES = 160,
-    ANSWER_TEXT_BYTES = 80
+    ANSWER_TEXT_BYTES = 80,
+    LOOKED_UP_CODES = 128  // the codes a lookup table holds: every answer's and list's
 };
 
 struct AnswerSlot {
@@ -30,3 +31,19 @@ int question_field(int index);
 // The question's name as its text begins, up to the colon ("Q10"); "" for
 // an index outside the catalogue.
 void question_name(int index, char *name, size_t size);
+
+// What a pass over many records asks of every record for every question:
+// the field that answers it, and the position among its answers of the
+// code the field holds, MAX_ANSWERS for a code none of them has.  Every
+// catalogue code is below LOOKED_UP_CODES, so a table finds them all.
+struct AnswerLookup {
+    int8_t field[CATALOGUE_SIZE];                   // question_field
+    uint8_t slot[CATALOGUE_SIZE][LOOKED_UP_CODES];  // code -> position
+};
+static_assert(MAX_ANSWERS < 256, "an answer's position fits a lookup byte");
+// Built at the first call.
+const AnswerLookup *answer_lookup(void);
+inline int looked_up_answer(const AnswerLookup *lookup, int index, int32_t code)
+{
+    return (uint32_t)code < LOOKED_UP_CODES ? lookup->slot[index][code] : (int)MAX_ANSWERS;
+}

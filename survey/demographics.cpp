@@ -3,9 +3,11 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "survey/catalogue.h"
+
 namespace {
 
-const DemographicList lists[DEMOGRAPHIC_LISTS] = {
+constexpr DemographicList lists[DEMOGRAPHIC_LISTS] = {
     {"Age", 0, 10,
      {"All", "18-29", "30-39", "40-49", "50-59", "60-69", "70-79", "80-89", "90 or older",
       "No answer, Refused"},
@@ -36,6 +38,20 @@ const DemographicList lists[DEMOGRAPHIC_LISTS] = {
      {0, 1, 2, 3, 4, 5, 6, 9}},
     {"Veteran", 9, 4, {"All", "Yes", "No", "No answer, Refused"}, {0, 1, 2, 9}},
 };
+
+// Each list's texts fit its slots, and its codes a lookup table.
+constexpr int choices_fit(void)
+{
+    for (const DemographicList &list : lists) {
+        if (list.choice_count < 1 || list.choice_count > MAX_DEMOGRAPHIC_CHOICES)
+            return 0;
+        for (int c = 0; c < list.choice_count; c++)
+            if (list.codes[c] < 0 || list.codes[c] >= LOOKED_UP_CODES)
+                return 0;
+    }
+    return 1;
+}
+static_assert(choices_fit(), "every list has 1 to MAX_DEMOGRAPHIC_CHOICES texts, coded below LOOKED_UP_CODES");
 
 }  // namespace
 

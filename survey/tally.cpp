@@ -60,29 +60,33 @@ void clear_tally(void)
     empty_outside_zips(&outside_zips);
 }
 
+void list_filter_conditions(const int32_t filters[DEMOGRAPHIC_FIELDS], RecordConditions *conditions)
+{
+    conditions->count = 0;
+    for (int f = 0; f < DEMOGRAPHIC_FIELDS; f++)
+        if (filters[f] != 0)
+            add_condition(conditions, FIRST_DEMOGRAPHIC_FIELD + f, filters[f]);
+}
+
+void add_condition(RecordConditions *conditions, int field, int32_t code)
+{
+    if (conditions->count >= RECORD_FIELDS)
+        return;
+    conditions->field[conditions->count] = field;
+    conditions->code[conditions->count++] = code;
+}
+
 int tally_records(void)
 {
-    // The query rarely constrains more than a few fields: list them once,
-    // the demographic ones first, so each record is checked against those
-    // alone and the base is known before the question is looked at.
-    int active_field[RECORD_FIELDS];
-    int32_t active_code[RECORD_FIELDS];
-    int active = 0;
-    for (int j = FIRST_DEMOGRAPHIC_FIELD; j < RECORD_FIELDS; j++) {
-        if (query.field[j] != 0) {
-            active_field[active] = j;
-            active_code[active] = query.field[j];
-            active++;
-        }
-    }
-    int demographic_active = active;
-    for (int j = 0; j < FIRST_DEMOGRAPHIC_FIELD; j++) {
-        if (j != Q32 && query.field[j] != 0) {
-            active_field[active] = j;
-            active_code[active] = query.field[j];
-            active++;
-        }
-    }
+    // The demographic conditions first, so the base is known before the
+    // question is looked at.
+    RecordConditions conditions;
+    list_filter_conditions(&query.field[FIRST_DEMOGRAPHIC_FIELD], &conditions);
+    int demographic_active = conditions.count;
+    for (int j = 0; j < FIRST_DEMOGRAPHIC_FIELD; j++)
+        if (j != Q32 && query.field[j] != 0)
+            add_condition(&conditions, j, query.field[j]);
+    int active = conditions.count;
 
     const RespondentRecord *records = record_data();
     int32_t count = record_count();
@@ -90,10 +94,7 @@ int tally_records(void)
     int32_t filtered = result.filtered;
     for (int32_t r = 0; r < count; r++) {
         const int32_t *fields = records[r].field;
-        int k = 0;
-        while (k < demographic_active && fields[active_field[k]] == active_code[k])
-            k++;
-        if (k < demographic_active)
+        if (!record_meets(&conditions, fields, 0, demographic_active))
             continue;
         filtered++;
         // Unsigned wrap-around turns every zip below 77000 into a huge index,
@@ -114,9 +115,7 @@ int tally_records(void)
             }
             outside->base++;
         }
-        while (k < active && fields[active_field[k]] == active_code[k])
-            k++;
-        if (k < active)
+        if (!record_meets(&conditions, fields, demographic_active, active))
             continue;
         total++;
         if (in_range)

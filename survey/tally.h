@@ -40,6 +40,27 @@ struct TallyResult {
     int32_t refused;
 };
 
+// What a record must hold to be counted, as fields and the code each
+// must hold.  A pass lists them once, rarely more than a few, and checks
+// each record against those alone.
+struct RecordConditions {
+    int field[RECORD_FIELDS];
+    int32_t code[RECORD_FIELDS];
+    int count;
+};
+// The demographic filters in effect (0, "All", sets none), in field order.
+void list_filter_conditions(const int32_t filters[DEMOGRAPHIC_FIELDS], RecordConditions *conditions);
+// One more; there is room for one on every field.
+void add_condition(RecordConditions *conditions, int field, int32_t code);
+// 1 when the record holds the conditions from `first` up to `end`.
+inline int record_meets(const RecordConditions *conditions, const int32_t *fields, int first, int end)
+{
+    for (int k = first; k < end; k++)
+        if (fields[conditions->field[k]] != conditions->code[k])
+            return 0;
+    return 1;
+}
+
 // The query.  Question fields: all 35 zeroed, then one set.
 void set_question_answer(int field, int32_t code);
 void set_demographic_filter(int filter, int32_t code);  // filter 0..9
