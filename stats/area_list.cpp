@@ -29,11 +29,6 @@ int is_empty(const AreaRow *row, int column)
            (needs_comparison(column) && row->compared == COMPARED_NONE);
 }
 
-int compare_numbers(double a, double b)
-{
-    return (a > b) - (a < b);
-}
-
 // The cells joined by tabs, then CR LF.
 void join_cells(const char *const cells[AREA_COLUMNS], char *text, size_t size)
 {
@@ -80,12 +75,7 @@ void area_cell(const AreaRow *row, int column, char *text, size_t size)
         snprintf(text, size, "%s%%", low);
         break;
     case AREA_Z: format_percent_value((float)row->z, 2, 1, text, size); break;
-    case AREA_P_ALL:
-        if (row->p_all < 0.001)
-            snprintf(text, size, "%s", "< 0.001");
-        else
-            format_percent_value((float)row->p_all, 3, 0, text, size);
-        break;
+    case AREA_P_ALL: format_p_shown(row->p_all, text, size); break;
     case AREA_NOTE: {
         // The note flags what stands out, and what the area's interval
         // alone would; "not different" does not.

@@ -1,6 +1,5 @@
 #include "stats/breakdown_text.h"
 
-#include <math.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -51,30 +50,6 @@ int by_answers(const Breakdown *breakdown)
 int needs_respondents(int column)
 {
     return column >= BREAKDOWN_SHARE;
-}
-
-int compare_numbers(double a, double b)
-{
-    return (a > b) - (a < b);
-}
-
-// Three significant digits: "0.523", "0.0123", "2.95e-07".
-void format_p_value(double p, char *text, size_t size)
-{
-    if (!(p > 0.0)) {
-        snprintf(text, size, "0");
-        return;
-    }
-    int exponent = (int)floor(log10(p));
-    double mantissa = p / pow(10.0, exponent);
-    if (mantissa >= 9.995) {
-        mantissa /= 10.0;
-        exponent++;
-    }
-    if (exponent >= -4)
-        snprintf(text, size, "%.*f", exponent < 2 ? 2 - exponent : 0, p);
-    else
-        snprintf(text, size, "%.2fe-%02d", mantissa, -exponent);
 }
 
 // The Note: small groups are flagged; a row without respondents has none.
@@ -256,13 +231,10 @@ void breakdown_summary(const Breakdown *breakdown, char *text, size_t size)
     } else {
         char chi_square[24], p[16];
         format_percent_value((float)breakdown->chi_square, 2, 0, chi_square, sizeof chi_square);
-        if (breakdown->p_value < 0.001)
-            snprintf(p, sizeof p, "< 0.001");
-        else
-            snprintf(p, sizeof p, "= %.3f", breakdown->p_value);
-        snprintf(text + used, size - used, "%s between groups (chi-square %s, df %d, p %s)%s",
+        format_p_shown(breakdown->p_value, p, sizeof p);
+        snprintf(text + used, size - used, "%s between groups (chi-square %s, df %d, p %s%s)%s",
                  breakdown->p_value < significance_level ? "the answers differ" : "no clear difference",
-                 chi_square, breakdown->df, p,
+                 chi_square, breakdown->df, p[0] == '<' ? "" : "= ", p,
                  breakdown->sparse ? "; few respondents per cell, read with care" : "");
     }
     int32_t code = scope.filters[list->filter];

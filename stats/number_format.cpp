@@ -114,3 +114,16 @@ void format_p_value(double p, char *text, size_t size)
     memcpy(text, at, length);
     text[length] = '\0';
 }
+
+void format_p_shown(double p, char *text, size_t size)
+{
+    if (p < 0.001)
+        snprintf(text, size, "%s", "< 0.001");
+    else
+        format_percent_value((float)p, 3, 0, text, size);
+}
+
+int compare_numbers(double a, double b)
+{
+    return (a > b) - (a < b);
+}

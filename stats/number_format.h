@@ -18,5 +18,9 @@ void format_percent(int32_t part, int32_t whole, char *text, size_t size);
 // `sign`, a difference in percentage points or a z ("+12.3", "-4.0", "0.0").
 void format_percent_value(float percent, int decimals, int sign, char *text, size_t size);
 // A p-value with four significant digits, as printf's "%.4g" writes it
-// ("0.04022", "1", "7.407e-15").
+// ("0.04022", "1", "7.407e-15"): every table's.
 void format_p_value(double p, char *text, size_t size);
+// A p-value as a panel shows it: three decimals ("0.523"), "< 0.001" below.
+void format_p_shown(double p, char *text, size_t size);
+// -1, 0 or 1 as a is below, equal to or above b: a column of numbers sorts by it.
+int compare_numbers(double a, double b);

@@ -266,6 +266,14 @@ TEST(Breakdown, TheTextLineSaysWhatTheTableShows)
                  "compared\tnote\r\n", line);
     breakdown_row_line(&agresti, &agresti.rows[1], line, sizeof line);
     EXPECT_STREQ("Male\t1200\t484\t40.33\t37.59\t43.14\t-4.86\tbelow\t\r\n", line);
+    // The table's p-value as the counts table writes its own.
+    std::string table;
+    auto append = [](void *to, const char *text, size_t length) {
+        ((std::string *)to)->append(text, length);
+        return 1;
+    };
+    emit_breakdown_lines(&agresti, -1, append, &table);
+    EXPECT_NE(std::string::npos, table.find(",30.07,2,2.954e-07\r\n")) << table;
     const Breakdown answers = breakdown_of(q20, BY_ANSWERS, {{3, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}});
     ASSERT_EQ(4, answers.row_count);
     breakdown_row_line(&answers, &answers.rows[3], line, sizeof line);
