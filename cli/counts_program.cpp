@@ -40,7 +40,8 @@ const char help[] =
     "  --compare all|each  whether an area is above or below the average once\n"
     "                      all areas are compared together (at a 5% false\n"
     "                      discovery rate, the default) or each alone (by its\n"
-    "                      95% interval)\n"
+    "                      95% interval); not with --by, whose groups are\n"
+    "                      always compared together\n"
     "  --by NAME           writes the breakdown table instead: each answer's share\n"
     "                      among all and in each group of a Demographics list\n"
     "                      (Income, \"# of Children\", or a field such as Q8), and\n"
@@ -134,6 +135,17 @@ int find_answer(int question, const char *value, int *answer, char *error, size_
     return 0;
 }
 
+// What names a Demographics list: "Age, Sex, ..., Veteran, or the fields
+// Q1, ..., Q9".
+void append_list_names(char *error, size_t size)
+{
+    for (int n = 0; n < DEMOGRAPHIC_LISTS; n++)
+        append(error, size, "%s, ", demographic_list(n)->label);
+    append(error, size, "or the fields");
+    for (int f = 0; f < DEMOGRAPHIC_FIELDS; f++)
+        append(error, size, "%s %s", f ? "," : "", filter_field_name(f));
+}
+
 // --by: "none", a Demographics list's label or its field, in any case.
 int find_breakdown_list(const char *value, int *by, char *error, size_t size)
 {
@@ -148,12 +160,8 @@ int find_breakdown_list(const char *value, int *by, char *error, size_t size)
             return 1;
         }
     }
-    fail_with(error, size, "unknown --by \"%s\"; the names are none", value);
-    for (int n = 0; n < DEMOGRAPHIC_LISTS; n++)
-        append(error, size, ", %s", demographic_list(n)->label);
-    append(error, size, ", or the fields");
-    for (int f = 0; f < DEMOGRAPHIC_FIELDS; f++)
-        append(error, size, "%s %s", f ? "," : "", filter_field_name(f));
+    fail_with(error, size, "unknown --by \"%s\"; the names are none, ", value);
+    append_list_names(error, size);
     return 0;
 }
 
@@ -391,11 +399,7 @@ int parse_filter_setting(const char *setting, int *filter, int32_t *code, char *
         fail_with(error, size, "unknown filter \"%s\"; the filters are ", name);
     else
         fail_with(error, size, "filter \"%s\" is not NAME=VALUE; the filters are ", setting);
-    for (int n = 0; n < DEMOGRAPHIC_LISTS; n++)
-        append(error, size, "%s, ", demographic_list(n)->label);
-    append(error, size, "or the fields");
-    for (int f = 0; f < DEMOGRAPHIC_FIELDS; f++)
-        append(error, size, "%s %s", f ? "," : "", filter_field_name(f));
+    append_list_names(error, size);
     return 0;
 }
 
@@ -485,6 +489,8 @@ int parse_counts_arguments(int argc, const char *const *argv, CountsPlan *plan, 
     }
     if (by && !find_breakdown_list(by, &plan->by, error, size))
         return 0;
+    if (by && compare)
+        return fail_with(error, size, "--compare applies to the areas table; --by compares the groups together");
     if (zip) {
         if (!by)
             return fail_with(error, size, "--zip needs --by: it limits the breakdown to one zip code");

@@ -1,7 +1,8 @@
 // quorvel-counts: the counts table of every question and answer, or of a
 // chosen question or answer, under a set of demographic filters, from the
-// command line; or their breakdown by a Demographics list.  All of it but the entry point lives in the core, so it is
-// the same program on Windows and on Linux.
+// command line; or their breakdown by a Demographics list.  All of it but
+// the entry point lives here, on the core alone, so it is the same program
+// on Windows and on Linux, and the tests run it in-process.
 #pragma once
 
 #include <stddef.h>

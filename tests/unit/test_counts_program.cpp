@@ -345,6 +345,8 @@ TEST(CountsProgram, FailuresSayWhyAndWriteNothing)
          "Marital status, Children, # of Children, Race, Hispanic, Income, Education, Veteran, or the fields Q1, "
          "Q2, Q3, Q4, Q5, Q6, Q6A, Q7, Q8, Q9\n", 0},
         {{q, "--by", "Sex", "--by=Age"}, COUNTS_WRONG_ARGUMENT, "--by is given twice", 0},
+        {{q, "--compare", "all", "--by", "Sex"}, COUNTS_WRONG_ARGUMENT, "--compare applies to the areas table; "
+         "--by compares the groups together\n", 0},
         {{q, "--zip", "77004"}, COUNTS_WRONG_ARGUMENT, "--zip needs --by: it limits the breakdown to one zip code", 0},
         {{q, "--by", "none", "--zip", "7700"}, COUNTS_WRONG_ARGUMENT, "--zip \"7700\" is not a zip code of five "
          "digits, as 77004\n", 0},
