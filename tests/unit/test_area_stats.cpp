@@ -6,6 +6,7 @@
 
 #include "stats/area_list.h"
 #include "stats/readout.h"
+#include "stats/significance.h"
 #include "survey/outside_zips.h"
 
 #include <gtest/gtest.h>
@@ -138,9 +139,13 @@ TEST(AreaStats, AreasComparedTogetherAndSmoothed)
     }
     // Benjamini and Hochberg's example: p = 0.01, 0.04, 0.03, 0.005, 0.2
     // adjust to 0.025, 0.05, 0.05, 0.025, 0.2: four discoveries at 5%.
+    const double p[] = {0.01, 0.04, 0.03, 0.005, 0.2};
+    double p_all[5];
+    int32_t order[5];
+    ASSERT_EQ(1, adjust_benjamini_hochberg(p, 5, p_all, order));
     int discoveries = 0;
-    for (double p_all : {0.025, 0.05, 0.05, 0.025, 0.2})
-        discoveries += compare_together(-1.0, p_all) == COMPARED_BELOW;
+    for (double adjusted : p_all)
+        discoveries += compare_together(-1.0, adjusted) == COMPARED_BELOW;
     EXPECT_EQ(4, discoveries);
 }
 

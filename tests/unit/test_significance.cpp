@@ -79,7 +79,8 @@ TEST(Significance, BenjaminiHochbergAdjustsEachTestByItsRank)
 TEST(Significance, ChiSquareUpperTail)
 {
     // Critical values of the chi-square tables, Agresti's 2 x 3 table
-    // (X^2 = 30.07, df 2, p = 2.95e-07) and the example.
+    // (X^2 = 30.07, df 2, p = 2.95e-07), and df 4, whose tail is
+    // exp(-x/2) (1 + x/2) in closed form.
     const struct {
         double x;
         int df;
