@@ -587,6 +587,23 @@ std::vector<std::vector<std::string>> breakdown_rows(void)
     return rows;
 }
 
+// The Breakdown panel's column titles and the first column's width.
+std::pair<std::vector<std::string>, int> breakdown_titles(void)
+{
+    HWND list = GetDlgItem(panel_window(PANEL_BREAKDOWN), IDC_BREAKDOWN_LIST);
+    std::vector<std::string> titles;
+    for (int c = 0; c < Header_GetItemCount(ListView_GetHeader(list)); c++) {
+        char text[32] = "";
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT;
+        column.pszText = text;
+        column.cchTextMax = sizeof text;
+        SendMessageA(list, LVM_GETCOLUMNA, (WPARAM)c, (LPARAM)&column);
+        titles.push_back(text);
+    }
+    return {titles, ListView_GetColumnWidth(list, 0)};
+}
+
 // A line's cells, split at the separator outside quotes, quotes undone.
 std::vector<std::string> cells_of(const std::string &line, char separator)
 {
@@ -654,12 +671,15 @@ TEST_F(Output, TheBreakdownFollowsTheMapAndCopiesWhatTheCountsProgramWrites)
     EXPECT_EQ(count_text(tally_result()->total), answers[0][1]);
     EXPECT_EQ(1u, ListView_GetSelectedCount(list));
     EXPECT_EQ("", info_log_text());
+    const std::pair<std::vector<std::string>, int> answer_titles = breakdown_titles();
 
     // By Income: All, then each group; the chart on the clipboard twice its
     // size under the text line, in the map's colors.
     choose_in_combo(panel, IDC_BREAKDOWN_BY, 8);
     std::vector<std::vector<std::string>> groups = breakdown_rows();
     ASSERT_EQ(13u, groups.size());
+    EXPECT_EQ(std::vector<std::string>({"Group", "Matching", "Respondents", "Share", "95% interval", "vs all", "Note"}),
+              breakdown_titles().first);
     EXPECT_EQ(std::vector<std::string>({"All", "136", "1,320"}), std::vector<std::string>(groups[0].begin(), groups[0].begin() + 3));
     EXPECT_EQ("$1,000 - $10,000", groups[2][0]);
     EXPECT_EQ(0u, item_text(panel, IDC_BREAKDOWN_SUMMARY).find("Q20 by Income: the answers differ between groups ("));
@@ -708,6 +728,11 @@ TEST_F(Output, TheBreakdownFollowsTheMapAndCopiesWhatTheCountsProgramWrites)
         for (size_t c = 0; c < sizeof same / sizeof same[0]; c++)
             EXPECT_EQ(table[same[c]], rows[c]) << written[r];
     }
+    // Back by all respondents, the answers' columns again.
+    choose_in_combo(panel, IDC_BREAKDOWN_BY, 0);
+    EXPECT_EQ(answer_titles, breakdown_titles());
+    EXPECT_EQ(std::vector<std::string>({"Answer", "Matching", "Respondents", "Share", "95% interval"}),
+              answer_titles.first);
 }
 
 // Names a user can type, as bytes of the ANSI code page: scripts/test runs
