@@ -31,6 +31,11 @@ ListSort sort = {BREAKDOWN_LABEL, 0};
 
 // 1 while the panel itself changes the list, so its changes do not echo.
 int following;
+// By answers, posted when the user changes which rows are selected: once
+// the list is done with the click or the key, the current answer's row
+// alone is selected again, whether the change chose another answer or
+// not ("(other codes)", a click below the rows).
+enum { WM_SHOW_CURRENT_ANSWER = WM_APP };
 // A hidden panel does not count; it counts when it shows again.
 int stale = 1;
 
@@ -218,9 +223,13 @@ void on_list_notify(NMHDR *header)
     }
     case LVN_ITEMCHANGED: {
         NMLISTVIEW *change = (NMLISTVIEW *)header;
-        if (!following && (change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
-            !(change->uOldState & LVIS_SELECTED))
+        if (following || !(change->uChanged & LVIF_STATE) ||
+            !((change->uNewState ^ change->uOldState) & LVIS_SELECTED))
+            break;
+        if (change->uNewState & LVIS_SELECTED)
             choose_row_answer(change->iItem);
+        if (shown.scope.by == BY_ANSWERS)
+            PostMessageA(panel_handle, WM_SHOW_CURRENT_ANSWER, 0, 0);
         break;
     }
     case LVN_COLUMNCLICK: on_column_click(((NMLISTVIEW *)header)->iSubItem); break;
@@ -378,6 +387,13 @@ INT_PTR CALLBACK breakdown_panel_proc(HWND panel, UINT message, WPARAM wparam, L
     switch (message) {
     case WM_INITDIALOG:
         start_panel(panel);
+        return 1;
+    case WM_SHOW_CURRENT_ANSWER:
+        if (shown.scope.by == BY_ANSWERS) {
+            following = 1;
+            show_current_answer();
+            following = 0;
+        }
         return 1;
     case WM_SHOWWINDOW:
         if (wparam && stale && list)

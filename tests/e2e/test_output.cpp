@@ -638,14 +638,44 @@ std::string count_text(int32_t n)
 
 TEST_F(Output, TheBreakdownFollowsTheMapAndCopiesWhatTheCountsProgramWrites)
 {
-    std::string sample = source_path("data/samples/sample-survey.qvd");
-    answer_file_dialog(sample);
-    send_command(CMD_LOAD_DATA);
     HWND panel = panel_window(PANEL_BREAKDOWN), list = GetDlgItem(panel, IDC_BREAKDOWN_LIST);
     HWND question = panel_window(PANEL_QUESTION);
     send_command(CMD_SHOW_BREAKDOWN);
     while (current_question() != 10)  // Q20, skipped drugs for their cost
         SendDlgItemMessageA(question, IDC_QUESTION_NEXT, BM_CLICK, 0, 0);
+
+    // A code that is no answer of Q20 makes the row "(other codes)", which
+    // no click or key makes the answer: the current answer's row alone is
+    // selected again, as after a click below the rows.
+    RespondentRecord other = respondent(77005);
+    other.field[question_field(10)] = 7;
+    use_records({respondent(77005), other});
+    ASSERT_EQ("(other codes)", breakdown_rows().back()[0]);
+    const int answer = combo_selection(question, IDC_QUESTION_ANSWER);
+    RECT last;
+    ListView_GetItemRect(list, ListView_GetItemCount(list) - 1, &last, LVIR_LABEL);
+    const struct {
+        const char *what;
+        int key, y;
+    } steps[] = {{"a click on it", 0, (last.top + last.bottom) / 2},
+                 {"End", VK_END, 0},
+                 {"a click below it", 0, last.bottom + 2 * (last.bottom - last.top)}};
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.what);
+        SetFocus(list);
+        if (step.key)
+            key_stroke(step.key, 0);
+        for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+            if (!step.key)
+                post_mouse(list, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, last.left + 4, step.y);
+        EXPECT_EQ(answer, combo_selection(question, IDC_QUESTION_ANSWER));
+        EXPECT_EQ(1u, ListView_GetSelectedCount(list));
+        EXPECT_EQ(answer, ListView_GetNextItem(list, -1, LVNI_SELECTED | LVNI_FOCUSED));
+    }
+
+    std::string sample = source_path("data/samples/sample-survey.qvd");
+    answer_file_dialog(sample);
+    send_command(CMD_LOAD_DATA);
     pump_messages(0);
 
     // By all respondents, a row per answer; a click on a row, or an arrow
