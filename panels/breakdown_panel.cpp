@@ -358,9 +358,11 @@ int copy_breakdown_rows(void)
 {
     if (!list)
         return 0;
-    int selected = (int)SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0);
-    UINT which = selected > 1 ? LVNI_SELECTED : LVNI_ALL;
-    int lines = (selected > 1 ? selected : list_item_count(list)) + 2;
+    // By answers the one row selected is the current answer, not a choice
+    // of rows.
+    int selected = shown.scope.by == BY_ANSWERS ? 0 : (int)SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0);
+    UINT which = selected > 0 ? LVNI_SELECTED : LVNI_ALL;
+    int lines = (selected > 0 ? selected : list_item_count(list)) + 2;
     ClipboardItem item = {CF_TEXT, clipboard_memory("copy_breakdown_rows", (size_t)lines * BREAKDOWN_LINE_BYTES + 1,
                                                     fill_breakdown_rows, &which)};
     return item.memory && put_on_clipboard(panel_handle, "copy_breakdown_rows", &item, 1);

@@ -701,6 +701,7 @@ TEST_F(Output, TheBreakdownFollowsTheMapAndCopiesWhatTheCountsProgramWrites)
     EXPECT_EQ(count_text(tally_result()->total), answers[0][1]);
     EXPECT_EQ(1u, ListView_GetSelectedCount(list));
     EXPECT_EQ("", info_log_text());
+    EXPECT_EQ(answers.size() + 2, lines_of(copy_with_ctrl_c()).size());  // every answer, though one is selected
     const std::pair<std::vector<std::string>, int> answer_titles = breakdown_titles();
 
     // By Income: All, then each group; the chart on the clipboard twice its
@@ -758,7 +759,10 @@ TEST_F(Output, TheBreakdownFollowsTheMapAndCopiesWhatTheCountsProgramWrites)
         for (size_t c = 0; c < sizeof same / sizeof same[0]; c++)
             EXPECT_EQ(table[same[c]], rows[c]) << written[r];
     }
-    // Back by all respondents, the answers' columns again.
+    // One group selected, it alone; back by all respondents, the answers'
+    // columns again.
+    ListView_SetItemState(list, 3, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(std::vector<std::string>({copied[0], copied[4], copied.back()}), lines_of(copy_with_ctrl_c()));
     choose_in_combo(panel, IDC_BREAKDOWN_BY, 0);
     EXPECT_EQ(answer_titles, breakdown_titles());
     EXPECT_EQ(std::vector<std::string>({"Answer", "Matching", "Respondents", "Share", "95% interval"}),
