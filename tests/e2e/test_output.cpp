@@ -22,6 +22,7 @@
 #include "gis/bmp.h"
 #include "gis/zip_table.h"
 #include "panels/areas_panel.h"
+#include "panels/breakdown_chart.h"
 #include "panels/breakdown_panel.h"
 #include "panels/clipboard.h"
 #include "panels/info_panel.h"
@@ -730,6 +731,14 @@ TEST_F(Output, TheBreakdownFollowsTheMapAndCopiesWhatTheCountsProgramWrites)
         purple += dib[at] == 0x9B && dib[at + 1] == 0x3A && dib[at + 2] == 0x5D;
     }
     EXPECT_TRUE(orange > 100 && purple > 100) << orange << " orange, " << purple << " purple";
+    // A font it cannot read, the GUI's serves: no error, the title drawn.
+    Breakdown none = {};
+    const ChartRows no_rows = {&none, {}, 0};
+    ASSERT_EQ(1, copy_breakdown_chart(panel, &no_rows, "Q20", nullptr, 1, SIZE{120, 40}, 30));
+    dib = clipboard_bytes(CF_DIB);
+    memcpy(&dib_header, dib.data(), sizeof dib_header);
+    EXPECT_EQ(std::make_pair(240L, 140L), std::make_pair((long)dib_header.biWidth, (long)dib_header.biHeight));
+    EXPECT_GT(std::count_if(dib.begin() + sizeof dib_header, dib.end(), [](uint8_t b) { return b < 128; }), 30);
 
     // Women, then in zip 77004 alone: the rows follow the filter and the
     // selection, and Ctrl+C copies what quorvel-counts writes for them,
