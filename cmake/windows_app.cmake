@@ -12,6 +12,7 @@ add_library(quorvel_app STATIC
     panels/breakdown_chart.cpp
     panels/breakdown_panel.cpp
     panels/clipboard.cpp
+    panels/list_view.cpp
     panels/demographics_panel.cpp
     panels/file_dialogs.cpp
     panels/gis_panel.cpp

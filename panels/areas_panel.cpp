@@ -6,6 +6,7 @@
 
 #include "gis/zip_table.h"
 #include "panels/clipboard.h"
+#include "panels/list_view.h"
 #include "panels/question_panel.h"
 #include "resources/resource.h"
 #include "stats/area_list.h"
@@ -25,8 +26,7 @@ HWND list;
 AreaRow *rows;
 int32_t row_count;
 
-int sort_column = AREA_ZIP;
-int sort_descending;
+ListSort sort = {AREA_ZIP, 0};
 
 // 1 while the panel itself changes the list or the map's selection, so
 // neither echoes the other.
@@ -39,35 +39,17 @@ const int column_widths[AREA_COLUMNS] = {28, 52, 40, 38, 56, 46, 42, 28, 32, 160
 
 void add_columns(void)
 {
-    for (int c = 0; c < AREA_COLUMNS; c++) {
-        RECT width = {0, 0, column_widths[c], 0};
-        MapDialogRect(panel_handle, &width);
-        LVCOLUMNA column = {};
-        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        // The first column of a list is always left-aligned; numbers go right.
-        column.fmt = c == AREA_ZIP || c == AREA_INTERVAL || c == AREA_NOTE ? LVCFMT_LEFT : LVCFMT_RIGHT;
-        column.cx = width.right;
-        column.pszText = (char *)area_column_title(c);
-        column.iSubItem = c;
-        SendMessageA(list, LVM_INSERTCOLUMNA, (WPARAM)c, (LPARAM)&column);
-    }
-}
-
-int item_count(void)
-{
-    return (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    // The first column of a list is always left-aligned; numbers go right.
+    for (int c = 0; c < AREA_COLUMNS; c++)
+        put_list_column(list, c, area_column_title(c), column_widths[c],
+                        c == AREA_ZIP || c == AREA_INTERVAL || c == AREA_NOTE ? LVCFMT_LEFT : LVCFMT_RIGHT, 0);
 }
 
 // The row shown by a list item; null for none.
 const AreaRow *item_row(int item)
 {
-    LVITEMA data = {};
-    data.mask = LVIF_PARAM;
-    data.iItem = item;
-    if (item < 0 || !SendMessageA(list, LVM_GETITEMA, 0, (LPARAM)&data) || data.lParam < 0 ||
-        data.lParam >= row_count)
-        return nullptr;
-    return &rows[data.lParam];
+    int p = list_item_row(list, item, row_count);
+    return p >= 0 ? &rows[p] : nullptr;
 }
 
 // The list item showing the zip index's row; -1 for none.
@@ -84,33 +66,14 @@ int item_of_zip_index(int index)
     return -1;
 }
 
-void set_item_state(int item, UINT state, UINT mask)
-{
-    LVITEMA data = {};
-    data.stateMask = mask;
-    data.state = state;
-    SendMessageA(list, LVM_SETITEMSTATE, (WPARAM)item, (LPARAM)&data);
-}
-
 int CALLBACK compare_items(LPARAM a, LPARAM b, LPARAM)
 {
-    return compare_area_rows(&rows[a], &rows[b], sort_column, sort_descending);
+    return compare_area_rows(&rows[a], &rows[b], sort.column, sort.descending);
 }
 
-// Sorts the items and marks the sorting column's header with its arrow.
 void sort_items(void)
 {
-    SendMessageA(list, LVM_SORTITEMS, 0, (LPARAM)compare_items);
-    HWND header = (HWND)SendMessageA(list, LVM_GETHEADER, 0, 0);
-    for (int c = 0; c < AREA_COLUMNS; c++) {
-        HDITEMA item = {};
-        item.mask = HDI_FORMAT;
-        SendMessageA(header, HDM_GETITEMA, (WPARAM)c, (LPARAM)&item);
-        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (c == sort_column)
-            item.fmt |= sort_descending ? HDF_SORTDOWN : HDF_SORTUP;
-        SendMessageA(header, HDM_SETITEMA, (WPARAM)c, (LPARAM)&item);
-    }
+    sort_list_items(list, compare_items, &sort);
 }
 
 // The zip codes of the selected items and of the focused one.
@@ -139,24 +102,15 @@ KeptSelection keep_selection(void)
 void fill_items(KeptSelection *kept)
 {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    SendMessageA(list, LVM_SETITEMCOUNT, (WPARAM)row_count, 0);
-    for (int32_t p = 0; p < row_count; p++) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = p;
-        item.pszText = LPSTR_TEXTCALLBACKA;
-        item.lParam = p;
-        SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
-    }
+    make_list_items(list, row_count);
     sort_items();
-    for (int item = 0; item < item_count(); item++) {
+    for (int item = 0; item < list_item_count(list); item++) {
         int32_t zip = item_row(item)->zip_code;
         for (int k = 0; k < kept->count; k++)
             if (kept->zips[k] == zip)
-                set_item_state(item, LVIS_SELECTED, LVIS_SELECTED);
+                set_list_item_state(list, item, LVIS_SELECTED, LVIS_SELECTED);
         if (zip == kept->focused)
-            set_item_state(item, LVIS_FOCUSED, LVIS_FOCUSED);
+            set_list_item_state(list, item, LVIS_FOCUSED, LVIS_FOCUSED);
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
@@ -201,11 +155,11 @@ void load_rows(void)
 // Selects the row of the map's selected area alone, or none.
 void show_map_selection(int index)
 {
-    set_item_state(-1, 0, LVIS_SELECTED);
+    set_list_item_state(list, -1, 0, LVIS_SELECTED);
     int item = index >= 0 ? item_of_zip_index(index) : -1;
     if (item < 0)
         return;
-    set_item_state(item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    set_list_item_state(list, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SendMessageA(list, LVM_ENSUREVISIBLE, (WPARAM)item, FALSE);
 }
 
@@ -248,8 +202,7 @@ void go_to_row(int item)
 
 void on_column_click(int column)
 {
-    sort_descending = column == sort_column ? !sort_descending : 0;
-    sort_column = column;
+    click_list_column(&sort, column);
     sort_items();
     int focused = (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED);
     if (focused != -1)
@@ -280,9 +233,7 @@ void on_list_notify(NMHDR *header)
     case LVN_COLUMNCLICK: on_column_click(((NMLISTVIEW *)header)->iSubItem); break;
     case NM_DBLCLK: go_to_row(((NMITEMACTIVATE *)header)->iItem); break;
     case LVN_KEYDOWN:
-        // Ctrl+Shift+C is the shell's Copy Counts.
-        if (((NMLVKEYDOWN *)header)->wVKey == 'C' && GetKeyState(VK_CONTROL) < 0 &&
-            GetKeyState(VK_SHIFT) >= 0)
+        if (is_copy_key((NMLVKEYDOWN *)header))
             copy_area_rows();
         break;
     default: break;
@@ -313,7 +264,7 @@ int copy_area_rows(void)
         return 0;
     int selected = (int)SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0);
     UINT which = selected > 0 ? LVNI_SELECTED : LVNI_ALL;
-    int lines = (selected > 0 ? selected : item_count()) + 1;
+    int lines = (selected > 0 ? selected : list_item_count(list)) + 1;
     ClipboardItem item = {CF_TEXT, clipboard_memory("copy_area_rows", (size_t)lines * AREA_LINE_BYTES + 1,
                                                     fill_area_rows, &which)};
     return item.memory && put_on_clipboard(panel_handle, "copy_area_rows", &item, 1);
@@ -325,8 +276,7 @@ INT_PTR CALLBACK areas_panel_proc(HWND panel, UINT message, WPARAM wparam, LPARA
     case WM_INITDIALOG:
         panel_handle = panel;
         list = GetDlgItem(panel, IDC_AREAS_LIST);
-        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                     LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
+        start_list_view(list);
         add_columns();
         add_map_change_handler(follow_map);
         follow_map();

@@ -140,7 +140,9 @@ int copy_breakdown_chart(HWND owner, const ChartRows *rows, const char *title, H
     void *bits = nullptr;
     HBITMAP bitmap = dc ? CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
     HFONT twice = nullptr;
-    if (GetObjectA(font, sizeof large, &large) == sizeof large) {
+    // A font that cannot be read, the GUI's own serves.
+    if (GetObjectA(font, sizeof large, &large) == sizeof large ||
+        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof large, &large) == sizeof large) {
         large.lfHeight *= 2;
         twice = CreateFontIndirectA(&large);
     }

@@ -6,6 +6,7 @@
 
 #include "panels/breakdown_chart.h"
 #include "panels/clipboard.h"
+#include "panels/list_view.h"
 #include "panels/question_panel.h"
 #include "resources/resource.h"
 #include "stats/breakdown_text.h"
@@ -26,11 +27,15 @@ char summary[BREAKDOWN_TEXT_BYTES];
 enum { NO_COLUMNS = -2 };
 int columns_by = NO_COLUMNS;
 
-int sort_column = BREAKDOWN_LABEL;
-int sort_descending;
+ListSort sort = {BREAKDOWN_LABEL, 0};
 
 // 1 while the panel itself changes the list, so its changes do not echo.
 int following;
+// By answers, posted when the user changes which rows are selected: once
+// the list is done with the click or the key, the current answer's row
+// alone is selected again, whether the change chose another answer or
+// not ("(other codes)", a click below the rows).
+enum { WM_SHOW_CURRENT_ANSWER = WM_APP };
 // A hidden panel does not count; it counts when it shows again.
 int stale = 1;
 
@@ -43,95 +48,55 @@ SIZE start_window;
 const int label_widths[2] = {170, 78};
 const int column_widths[BREAKDOWN_COLUMNS] = {0, 38, 56, 34, 50, 60, 52};
 
-int item_count(void)
-{
-    return (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-}
-
 // The row shown by a list item; null for none.
 const BreakdownRow *item_row(int item)
 {
-    LVITEMA data = {};
-    data.mask = LVIF_PARAM;
-    data.iItem = item;
-    if (item < 0 || !SendMessageA(list, LVM_GETITEMA, 0, (LPARAM)&data) || data.lParam < 0 ||
-        data.lParam >= shown.row_count)
-        return nullptr;
-    return &shown.rows[data.lParam];
-}
-
-void set_item_state(int item, UINT state, UINT mask)
-{
-    LVITEMA data = {};
-    data.stateMask = mask;
-    data.state = state;
-    SendMessageA(list, LVM_SETITEMSTATE, (WPARAM)item, (LPARAM)&data);
+    int p = list_item_row(list, item, shown.row_count);
+    return p >= 0 ? &shown.rows[p] : nullptr;
 }
 
 int CALLBACK compare_items(LPARAM a, LPARAM b, LPARAM)
 {
-    return compare_breakdown_rows(&shown.rows[a], &shown.rows[b], sort_column, sort_descending);
+    return compare_breakdown_rows(&shown.rows[a], &shown.rows[b], sort.column, sort.descending);
 }
 
-// Sorts the items and marks the sorting column's header with its arrow.
 void sort_items(void)
 {
-    SendMessageA(list, LVM_SORTITEMS, 0, (LPARAM)compare_items);
-    HWND header = (HWND)SendMessageA(list, LVM_GETHEADER, 0, 0);
-    for (int c = 0; c < breakdown_column_count(columns_by); c++) {
-        HDITEMA item = {};
-        item.mask = HDI_FORMAT;
-        SendMessageA(header, HDM_GETITEMA, (WPARAM)c, (LPARAM)&item);
-        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (c == sort_column)
-            item.fmt |= sort_descending ? HDF_SORTDOWN : HDF_SORTUP;
-        SendMessageA(header, HDM_SETITEMA, (WPARAM)c, (LPARAM)&item);
-    }
+    sort_list_items(list, compare_items, &sort);
 }
 
 // The columns of answers or of groups.  By answers a row selected is the
-// current answer, so one row at a time.
+// current answer, so one row at a time.  Windows keeps a list's first
+// column whatever is deleted, so the others go and it is put anew.
 void make_columns(int by)
 {
-    while (SendMessageA(list, LVM_DELETECOLUMN, 0, 0))
-        ;
-    for (int c = 0; c < breakdown_column_count(by); c++) {
-        RECT width = {0, 0, c == BREAKDOWN_LABEL ? label_widths[by != BY_ANSWERS] : column_widths[c], 0};
-        MapDialogRect(panel_handle, &width);
-        LVCOLUMNA column = {};
-        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.fmt = c == BREAKDOWN_MATCHING || c == BREAKDOWN_RESPONDENTS || c == BREAKDOWN_SHARE
-                         ? LVCFMT_RIGHT
-                         : LVCFMT_LEFT;
-        column.cx = width.right;
-        column.pszText = (char *)breakdown_column_title(by, c);
-        column.iSubItem = c;
-        SendMessageA(list, LVM_INSERTCOLUMNA, (WPARAM)c, (LPARAM)&column);
-    }
+    for (int c = list_column_count(list) - 1; c > 0; c--)
+        SendMessageA(list, LVM_DELETECOLUMN, (WPARAM)c, 0);
+    int first_kept = list_column_count(list) > 0;
+    for (int c = 0; c < breakdown_column_count(by); c++)
+        put_list_column(list, c, breakdown_column_title(by, c),
+                        c == BREAKDOWN_LABEL ? label_widths[by != BY_ANSWERS] : column_widths[c],
+                        c == BREAKDOWN_MATCHING || c == BREAKDOWN_RESPONDENTS || c == BREAKDOWN_SHARE
+                            ? LVCFMT_RIGHT
+                            : LVCFMT_LEFT,
+                        c == BREAKDOWN_LABEL && first_kept);
     LONG style = GetWindowLongA(list, GWL_STYLE);
     SetWindowLongA(list, GWL_STYLE, by == BY_ANSWERS ? style | LVS_SINGLESEL : style & ~LVS_SINGLESEL);
     columns_by = by;
-    sort_column = BREAKDOWN_LABEL;
-    sort_descending = 0;
+    sort = {BREAKDOWN_LABEL, 0};
 }
 
 // One item per row, sorted, with the rows selected before selected again.
 void fill_items(const int selected[BREAKDOWN_ROWS])
 {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    for (int r = 0; r < shown.row_count; r++) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = r;
-        item.pszText = LPSTR_TEXTCALLBACKA;
-        item.lParam = r;
-        SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&item);
-    }
+    make_list_items(list, shown.row_count);
     sort_items();
-    for (int item = 0; item < item_count(); item++)
-        if (selected[item_row(item) - shown.rows])
-            set_item_state(item, LVIS_SELECTED, LVIS_SELECTED);
+    for (int item = 0; item < list_item_count(list); item++) {
+        const BreakdownRow *row = item_row(item);
+        if (row && selected[row - shown.rows])
+            set_list_item_state(list, item, LVIS_SELECTED, LVIS_SELECTED);
+    }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
 }
@@ -139,12 +104,13 @@ void fill_items(const int selected[BREAKDOWN_ROWS])
 // By answers, the current answer's row alone is selected and focused.
 void show_current_answer(void)
 {
-    for (int item = 0; item < item_count(); item++) {
+    for (int item = 0; item < list_item_count(list); item++) {
         const BreakdownRow *row = item_row(item);
-        UINT want = row->kind == ROW_ANSWER && row->position == shown.answer ? LVIS_SELECTED | LVIS_FOCUSED : 0;
+        UINT want =
+            row && row->kind == ROW_ANSWER && row->position == shown.answer ? LVIS_SELECTED | LVIS_FOCUSED : 0;
         UINT have = (UINT)SendMessageA(list, LVM_GETITEMSTATE, (WPARAM)item, LVIS_SELECTED | LVIS_FOCUSED);
         if (want != have)
-            set_item_state(item, want, LVIS_SELECTED | LVIS_FOCUSED);
+            set_list_item_state(list, item, want, LVIS_SELECTED | LVIS_FOCUSED);
         if (want)
             SendMessageA(list, LVM_ENSUREVISIBLE, (WPARAM)item, FALSE);
     }
@@ -240,8 +206,7 @@ void choose_row_answer(int item)
 
 void on_column_click(int column)
 {
-    sort_descending = column == sort_column ? !sort_descending : 0;
-    sort_column = column;
+    click_list_column(&sort, column);
     sort_items();
     InvalidateRect(GetDlgItem(panel_handle, IDC_BREAKDOWN_CHART), nullptr, FALSE);
 }
@@ -258,16 +223,18 @@ void on_list_notify(NMHDR *header)
     }
     case LVN_ITEMCHANGED: {
         NMLISTVIEW *change = (NMLISTVIEW *)header;
-        if (!following && (change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED) &&
-            !(change->uOldState & LVIS_SELECTED))
+        if (following || !(change->uChanged & LVIF_STATE) ||
+            !((change->uNewState ^ change->uOldState) & LVIS_SELECTED))
+            break;
+        if (change->uNewState & LVIS_SELECTED)
             choose_row_answer(change->iItem);
+        if (shown.scope.by == BY_ANSWERS)
+            PostMessageA(panel_handle, WM_SHOW_CURRENT_ANSWER, 0, 0);
         break;
     }
     case LVN_COLUMNCLICK: on_column_click(((NMLISTVIEW *)header)->iSubItem); break;
     case LVN_KEYDOWN:
-        // Ctrl+Shift+C is the shell's Copy Counts.
-        if (((NMLVKEYDOWN *)header)->wVKey == 'C' && GetKeyState(VK_CONTROL) < 0 &&
-            GetKeyState(VK_SHIFT) >= 0)
+        if (is_copy_key((NMLVKEYDOWN *)header))
             copy_breakdown_rows();
         break;
     default: break;
@@ -279,7 +246,7 @@ void chart_rows(ChartRows *rows)
 {
     rows->breakdown = &shown;
     rows->count = 0;
-    for (int item = 0; item < item_count() && rows->count < BREAKDOWN_ROWS; item++)
+    for (int item = 0; item < list_item_count(list) && rows->count < BREAKDOWN_ROWS; item++)
         if (const BreakdownRow *row = item_row(item))
             rows->order[rows->count++] = (int)(row - shown.rows);
 }
@@ -366,8 +333,7 @@ void start_panel(HWND panel)
 {
     panel_handle = panel;
     list = GetDlgItem(panel, IDC_BREAKDOWN_LIST);
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                 LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
+    start_list_view(list);
     HWND by = GetDlgItem(panel, IDC_BREAKDOWN_BY);
     SendMessageA(by, CB_ADDSTRING, 0, (LPARAM) "All respondents");
     for (int n = 0; n < DEMOGRAPHIC_LISTS; n++)
@@ -392,9 +358,11 @@ int copy_breakdown_rows(void)
 {
     if (!list)
         return 0;
-    int selected = (int)SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0);
-    UINT which = selected > 1 ? LVNI_SELECTED : LVNI_ALL;
-    int lines = (selected > 1 ? selected : item_count()) + 2;
+    // By answers the one row selected is the current answer, not a choice
+    // of rows.
+    int selected = shown.scope.by == BY_ANSWERS ? 0 : (int)SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0);
+    UINT which = selected > 0 ? LVNI_SELECTED : LVNI_ALL;
+    int lines = (selected > 0 ? selected : list_item_count(list)) + 2;
     ClipboardItem item = {CF_TEXT, clipboard_memory("copy_breakdown_rows", (size_t)lines * BREAKDOWN_LINE_BYTES + 1,
                                                     fill_breakdown_rows, &which)};
     return item.memory && put_on_clipboard(panel_handle, "copy_breakdown_rows", &item, 1);
@@ -421,6 +389,13 @@ INT_PTR CALLBACK breakdown_panel_proc(HWND panel, UINT message, WPARAM wparam, L
     switch (message) {
     case WM_INITDIALOG:
         start_panel(panel);
+        return 1;
+    case WM_SHOW_CURRENT_ANSWER:
+        if (shown.scope.by == BY_ANSWERS) {
+            following = 1;
+            show_current_answer();
+            following = 0;
+        }
         return 1;
     case WM_SHOWWINDOW:
         if (wparam && stale && list)

@@ -7,9 +7,10 @@
 #include <windows.h>
 
 INT_PTR CALLBACK breakdown_panel_proc(HWND panel, UINT message, WPARAM wparam, LPARAM lparam);
-// Puts every row, or the selected rows when two or more are selected, on
-// the clipboard as tab-separated text with a header line, then the text
-// line; 1, or 0 after an "ERROR!" box.
+// Puts the selected rows of a list's groups, or every row when none is
+// selected or the rows are the answers, on the clipboard as tab-separated
+// text with a header line, then the text line; 1, or 0 after an "ERROR!"
+// box.
 int copy_breakdown_rows(void);
 // "Copy Chart": the chart under the text line, twice its size on the
 // screen, on the clipboard as a DIB; 1, or 0 after an "ERROR!" box.

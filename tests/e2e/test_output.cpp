@@ -22,6 +22,7 @@
 #include "gis/bmp.h"
 #include "gis/zip_table.h"
 #include "panels/areas_panel.h"
+#include "panels/breakdown_chart.h"
 #include "panels/breakdown_panel.h"
 #include "panels/clipboard.h"
 #include "panels/info_panel.h"
@@ -587,6 +588,23 @@ std::vector<std::vector<std::string>> breakdown_rows(void)
     return rows;
 }
 
+// The Breakdown panel's column titles and the first column's width.
+std::pair<std::vector<std::string>, int> breakdown_titles(void)
+{
+    HWND list = GetDlgItem(panel_window(PANEL_BREAKDOWN), IDC_BREAKDOWN_LIST);
+    std::vector<std::string> titles;
+    for (int c = 0; c < Header_GetItemCount(ListView_GetHeader(list)); c++) {
+        char text[32] = "";
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT;
+        column.pszText = text;
+        column.cchTextMax = sizeof text;
+        SendMessageA(list, LVM_GETCOLUMNA, (WPARAM)c, (LPARAM)&column);
+        titles.push_back(text);
+    }
+    return {titles, ListView_GetColumnWidth(list, 0)};
+}
+
 // A line's cells, split at the separator outside quotes, quotes undone.
 std::vector<std::string> cells_of(const std::string &line, char separator)
 {
@@ -621,14 +639,44 @@ std::string count_text(int32_t n)
 
 TEST_F(Output, TheBreakdownFollowsTheMapAndCopiesWhatTheCountsProgramWrites)
 {
-    std::string sample = source_path("data/samples/sample-survey.qvd");
-    answer_file_dialog(sample);
-    send_command(CMD_LOAD_DATA);
     HWND panel = panel_window(PANEL_BREAKDOWN), list = GetDlgItem(panel, IDC_BREAKDOWN_LIST);
     HWND question = panel_window(PANEL_QUESTION);
     send_command(CMD_SHOW_BREAKDOWN);
     while (current_question() != 10)  // Q20, skipped drugs for their cost
         SendDlgItemMessageA(question, IDC_QUESTION_NEXT, BM_CLICK, 0, 0);
+
+    // A code that is no answer of Q20 makes the row "(other codes)", which
+    // no click or key makes the answer: the current answer's row alone is
+    // selected again, as after a click below the rows.
+    RespondentRecord other = respondent(77005);
+    other.field[question_field(10)] = 7;
+    use_records({respondent(77005), other});
+    ASSERT_EQ("(other codes)", breakdown_rows().back()[0]);
+    const int answer = combo_selection(question, IDC_QUESTION_ANSWER);
+    RECT last;
+    ListView_GetItemRect(list, ListView_GetItemCount(list) - 1, &last, LVIR_LABEL);
+    const struct {
+        const char *what;
+        int key, y;
+    } steps[] = {{"a click on it", 0, (last.top + last.bottom) / 2},
+                 {"End", VK_END, 0},
+                 {"a click below it", 0, last.bottom + 2 * (last.bottom - last.top)}};
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.what);
+        SetFocus(list);
+        if (step.key)
+            key_stroke(step.key, 0);
+        for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+            if (!step.key)
+                post_mouse(list, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, last.left + 4, step.y);
+        EXPECT_EQ(answer, combo_selection(question, IDC_QUESTION_ANSWER));
+        EXPECT_EQ(1u, ListView_GetSelectedCount(list));
+        EXPECT_EQ(answer, ListView_GetNextItem(list, -1, LVNI_SELECTED | LVNI_FOCUSED));
+    }
+
+    std::string sample = source_path("data/samples/sample-survey.qvd");
+    answer_file_dialog(sample);
+    send_command(CMD_LOAD_DATA);
     pump_messages(0);
 
     // By all respondents, a row per answer; a click on a row, or an arrow
@@ -654,12 +702,16 @@ TEST_F(Output, TheBreakdownFollowsTheMapAndCopiesWhatTheCountsProgramWrites)
     EXPECT_EQ(count_text(tally_result()->total), answers[0][1]);
     EXPECT_EQ(1u, ListView_GetSelectedCount(list));
     EXPECT_EQ("", info_log_text());
+    EXPECT_EQ(answers.size() + 2, lines_of(copy_with_ctrl_c()).size());  // every answer, though one is selected
+    const std::pair<std::vector<std::string>, int> answer_titles = breakdown_titles();
 
     // By Income: All, then each group; the chart on the clipboard twice its
     // size under the text line, in the map's colors.
     choose_in_combo(panel, IDC_BREAKDOWN_BY, 8);
     std::vector<std::vector<std::string>> groups = breakdown_rows();
     ASSERT_EQ(13u, groups.size());
+    EXPECT_EQ(std::vector<std::string>({"Group", "Matching", "Respondents", "Share", "95% interval", "vs all", "Note"}),
+              breakdown_titles().first);
     EXPECT_EQ(std::vector<std::string>({"All", "136", "1,320"}), std::vector<std::string>(groups[0].begin(), groups[0].begin() + 3));
     EXPECT_EQ("$1,000 - $10,000", groups[2][0]);
     EXPECT_EQ(0u, item_text(panel, IDC_BREAKDOWN_SUMMARY).find("Q20 by Income: the answers differ between groups ("));
@@ -679,6 +731,14 @@ TEST_F(Output, TheBreakdownFollowsTheMapAndCopiesWhatTheCountsProgramWrites)
         purple += dib[at] == 0x9B && dib[at + 1] == 0x3A && dib[at + 2] == 0x5D;
     }
     EXPECT_TRUE(orange > 100 && purple > 100) << orange << " orange, " << purple << " purple";
+    // A font it cannot read, the GUI's serves: no error, the title drawn.
+    Breakdown none = {};
+    const ChartRows no_rows = {&none, {}, 0};
+    ASSERT_EQ(1, copy_breakdown_chart(panel, &no_rows, "Q20", nullptr, 1, SIZE{120, 40}, 30));
+    dib = clipboard_bytes(CF_DIB);
+    memcpy(&dib_header, dib.data(), sizeof dib_header);
+    EXPECT_EQ(std::make_pair(240L, 140L), std::make_pair((long)dib_header.biWidth, (long)dib_header.biHeight));
+    EXPECT_GT(std::count_if(dib.begin() + sizeof dib_header, dib.end(), [](uint8_t b) { return b < 128; }), 30);
 
     // Women, then in zip 77004 alone: the rows follow the filter and the
     // selection, and Ctrl+C copies what quorvel-counts writes for them,
@@ -708,6 +768,14 @@ TEST_F(Output, TheBreakdownFollowsTheMapAndCopiesWhatTheCountsProgramWrites)
         for (size_t c = 0; c < sizeof same / sizeof same[0]; c++)
             EXPECT_EQ(table[same[c]], rows[c]) << written[r];
     }
+    // One group selected, it alone; back by all respondents, the answers'
+    // columns again.
+    ListView_SetItemState(list, 3, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(std::vector<std::string>({copied[0], copied[4], copied.back()}), lines_of(copy_with_ctrl_c()));
+    choose_in_combo(panel, IDC_BREAKDOWN_BY, 0);
+    EXPECT_EQ(answer_titles, breakdown_titles());
+    EXPECT_EQ(std::vector<std::string>({"Answer", "Matching", "Respondents", "Share", "95% interval"}),
+              answer_titles.first);
 }
 
 // Names a user can type, as bytes of the ANSI code page: scripts/test runs
