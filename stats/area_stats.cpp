@@ -24,6 +24,8 @@ struct OutsideFigures {
 };
 
 AreaComparison comparison = {COMPARE_TOGETHER, 0, 0};
+// The serial of the result compared.
+uint32_t compared_serial;
 AreaFigures zip_figures[ZIP_SLOTS];
 // The zip codes outside the table, in the count's order.
 OutsideZips outside_figures = {sizeof(OutsideFigures), nullptr, 0, 0, nullptr};
@@ -159,6 +161,14 @@ void describe_area(const TallyResult *result, int32_t zip_code, int index, int32
     row->p_all = figures->p_all;
 }
 
+// A count newer than the one compared is compared first, in the same
+// mode, so no reader sees the figures of another count.
+void follow_count(const TallyResult *result)
+{
+    if (result->serial != compared_serial)
+        compare_areas(result, comparison.mode);
+}
+
 // The first zip index from `index` on that gets a row.
 int listed_index(const TallyResult *result, ZipLocated located, int index)
 {
@@ -236,6 +246,7 @@ int compare_areas(const TallyResult *result, int mode)
 {
     comparison.mode = mode == COMPARE_ALONE ? COMPARE_ALONE : COMPARE_TOGETHER;
     comparison.refused = 0;
+    compared_serial = result->serial;
     empty_outside_zips(&outside_figures);
     if (!make_room(result)) {
         refuse();
@@ -273,13 +284,15 @@ int compare_areas(const TallyResult *result, int mode)
     return 1;
 }
 
-const AreaComparison *area_comparison(void)
+const AreaComparison *area_comparison(const TallyResult *result)
 {
+    follow_count(result);
     return &comparison;
 }
 
 void area_row_of_index(const TallyResult *result, int index, AreaRow *row)
 {
+    follow_count(result);
     int in_table = index >= 0 && index < ZIP_SLOTS;
     describe_area(result, ZIP_BASE + index, in_table ? index : -1, in_table ? result->bases[index] : 0,
                   in_table ? result->counts[index] : 0, in_table ? &zip_figures[index] : nullptr, row);
@@ -294,6 +307,7 @@ void start_area_rows(AreaCursor *cursor, ZipLocated located)
 
 int next_area_row(const TallyResult *result, AreaCursor *cursor, AreaRow *row)
 {
+    follow_count(result);
     cursor->next_index = listed_index(result, cursor->located, cursor->next_index);
     int have_index = cursor->next_index < ZIP_SLOTS;
     int have_outside = cursor->next_outside < result->outside_count;

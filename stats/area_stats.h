@@ -61,11 +61,11 @@ double average_share(const TallyResult *result);
 float average_percent(const TallyResult *result);
 
 // Compares every area of the count with the average in `mode`
-// (CompareMode) and smooths its share, from the counts alone; the rows
-// below read what it found until the next call, so call it after every
-// count.  1, or 0 when no memory was left for the zip codes outside the
-// map: then no area is compared (area_comparison()->refused) rather than
-// one left out.
+// (CompareMode) and smooths its share, from the counts alone.  The readers
+// below compare a later count (another serial) by themselves, in the mode
+// last chosen; a result made by hand (serial 0) is compared only here.  1,
+// or 0 when no memory was left for the zip codes outside the map: then no
+// area is compared (refused) rather than one left out.
 int compare_areas(const TallyResult *result, int mode);
 
 struct AreaComparison {
@@ -73,7 +73,8 @@ struct AreaComparison {
     int32_t areas;  // the areas with respondents, those outside the map among them
     int refused;    // no memory for the zip codes outside the map
 };
-const AreaComparison *area_comparison(void);
+// The comparison of `result`.
+const AreaComparison *area_comparison(const TallyResult *result);
 
 struct AreaRow {
     int32_t zip_code;

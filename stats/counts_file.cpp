@@ -150,7 +150,7 @@ int emit_counts_table(const TallyQuery *query, const TallyResult *result, char s
 {
     // A count, or a comparison, refused for want of memory has no lines to
     // hand out.
-    if (result->refused || area_comparison()->refused) {
+    if (result->refused || area_comparison(result)->refused) {
         data_stream_set_failure(DATA_NO_MEMORY);
         return 0;
     }

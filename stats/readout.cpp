@@ -117,7 +117,7 @@ void build_legend(const TallyQuery *query, const TallyResult *result, int mode, 
     int filtering = 0;
     for (int i = 0; i < DEMOGRAPHIC_FIELDS; i++)
         filtering = filtering || query->field[FIRST_DEMOGRAPHIC_FIELD + i] != 0;
-    const AreaComparison *comparison = area_comparison();
+    const AreaComparison *comparison = area_comparison(result);
     int n = 0;
     snprintf(legend->line[n++], LEGEND_LINE_BYTES, "%s", words.question);
     snprintf(legend->line[n++], LEGEND_LINE_BYTES, "Answer: %s", words.answer);

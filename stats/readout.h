@@ -41,8 +41,8 @@ int32_t block_scale(const int32_t respondents[ZIP_SLOTS]);
 
 // The bar height of a zip index in blocks: its count at one block per
 // `scale` respondents, or in share mode its count over its base at one
-// block per 5% (0 for an empty base), or its smoothed share on that scale,
-// as the last compare_areas found it.
+// block per 5% (0 for an empty base), or its smoothed share (area_stats)
+// on that scale.
 float bar_height(const TallyResult *result, int mode, int32_t scale, int index);
 void bar_heights(const TallyResult *result, int mode, int32_t scale, float heights[ZIP_SLOTS]);
 // 1 when the bar's share rests on too few respondents to be read as one

@@ -127,5 +127,6 @@ int whole_survey_result(int question, int answer, TallyResult *result)
     result->filtered = filtered_count;
     result->outside = outside.used > 0 ? outside_lines : nullptr;
     result->outside_count = outside.used;
+    result->serial = new_count_serial();
     return 1;
 }

@@ -8,6 +8,7 @@ namespace {
 
 TallyQuery query;
 TallyResult result;
+uint32_t last_serial;
 
 // The zip codes outside the table, with their bases and counts.
 OutsideZips outside_zips = {sizeof(OutsideZip), nullptr, 0, 0, nullptr};
@@ -52,6 +53,15 @@ const TallyQuery *tally_query(void)
 const TallyResult *tally_result(void)
 {
     return &result;
+}
+
+uint32_t new_count_serial(void)
+{
+    // After four billion counts it wraps, past 0, which marks a result
+    // made by hand.
+    if (++last_serial == 0)
+        last_serial = 1;
+    return last_serial;
 }
 
 void clear_tally(void)
@@ -111,6 +121,7 @@ int tally_records(void)
                 clear_tally();
                 result.records = records_before + count;
                 result.refused = 1;
+                result.serial = new_count_serial();
                 return 0;
             }
             outside->base++;
@@ -131,5 +142,6 @@ int tally_records(void)
     sort_outside_zips(&outside_zips);
     result.outside = outside_zips.used > 0 ? (const OutsideZip *)outside_zip_at(&outside_zips, 0) : nullptr;
     result.outside_count = outside_zips.used;
+    result.serial = new_count_serial();
     return 1;
 }

@@ -38,6 +38,10 @@ struct TallyResult {
     // 1 when memory for a zip code outside the table ran out: the count
     // was refused and holds nothing but `records`.
     int32_t refused;
+    // Which count this is: no other result of the tally or the whole-survey
+    // pass has the same; 0 for a result made by hand.  What is worked out
+    // from a result keeps it, to tell when it is out of date.
+    uint32_t serial;
 };
 
 // What a record must hold to be counted, as fields and the code each
@@ -70,6 +74,8 @@ const TallyQuery *tally_query(void);
 
 // The result of the last count.
 const TallyResult *tally_result(void);
+// A serial no count has had yet, for a result just made.
+uint32_t new_count_serial(void);
 void clear_tally(void);
 // Adds every matching record of the store to the result, and every record
 // that passes the demographic filters to its zip's base, in one pass.  A

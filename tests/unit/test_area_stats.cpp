@@ -119,7 +119,7 @@ TEST(AreaStats, AreasComparedTogetherAndSmoothed)
         result.outside_count = (int32_t)zips.size();
         for (int mode : {COMPARE_TOGETHER, COMPARE_ALONE}) {
             ASSERT_EQ(1, compare_areas(&result, mode));
-            EXPECT_EQ(tested, area_comparison()->areas);
+            EXPECT_EQ(tested, area_comparison(&result)->areas);
             AreaCursor cursor;
             start_area_rows(&cursor, [](int) { return 0; });
             AreaRow row;
@@ -137,6 +137,23 @@ TEST(AreaStats, AreasComparedTogetherAndSmoothed)
             }
         }
     }
+    // A later count (another serial) is compared by the rows themselves, in
+    // the mode chosen last, never read with the figures of the one before.
+    TallyResult result = {};
+    result.bases[4] = result.filtered = 58;
+    result.counts[4] = result.total = 43;
+    result.bases[5] = 20;
+    result.filtered += 20;
+    result.serial = new_count_serial();
+    ASSERT_EQ(1, compare_areas(&result, COMPARE_ALONE));
+    result.counts[5] = 20;
+    result.total += 20;
+    result.serial = new_count_serial();
+    AreaRow row;
+    area_row_of_index(&result, 5, &row);
+    EXPECT_NEAR(score_z(20, 20, 63.0 / 78.0), row.z, 1e-9);
+    EXPECT_TRUE(row.compared == row.alone && area_comparison(&result)->mode == COMPARE_ALONE);
+
     // Benjamini and Hochberg's example: p = 0.01, 0.04, 0.03, 0.005, 0.2
     // adjust to 0.025, 0.05, 0.05, 0.025, 0.2: four discoveries at 5%.
     const double p[] = {0.01, 0.04, 0.03, 0.005, 0.2};
